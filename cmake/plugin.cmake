@@ -1,0 +1,33 @@
+# add_plugin(<deliverable> SOURCES <files...> [DEFINITIONS <defs...>])
+#
+# Builds build/plugins/<deliverable>.so: exports only the two plug-in entries,
+# fails on unresolved symbols, links the framework and the C++ runtime
+# statically, and gets a record stamp derived from its name.
+set(MODFRAME_EXPORTS_MAP ${CMAKE_CURRENT_LIST_DIR}/plugin_exports.map)
+
+function(add_plugin name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEFINITIONS" ${ARGN})
+  string(SHA1 digest "${name}")
+  string(SUBSTRING "${digest}" 0 7 stamp)
+  set(stamp_source ${CMAKE_CURRENT_BINARY_DIR}/${name}_stamp.cpp)
+  file(GENERATE OUTPUT ${stamp_source} CONTENT
+    "#include <cstdint>\nnamespace modframe { extern const int32_t kLibraryStamp = 0x${stamp}; }\n")
+
+  add_library(${name} MODULE ${ARG_SOURCES} ${stamp_source})
+  target_link_libraries(${name} PRIVATE modframe)
+  target_compile_definitions(${name} PRIVATE ${ARG_DEFINITIONS})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${MODFRAME_PLUGIN_DIR}
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${MODFRAME_EXPORTS_MAP})
+  target_link_options(${name} PRIVATE
+    -Wl,--version-script=${MODFRAME_EXPORTS_MAP}
+    -static-libstdc++ -static-libgcc)
+  if(NOT MODFRAME_SANITIZE)
+    # The sanitizer runtimes resolve their hooks at load time.
+    target_link_options(${name} PRIVATE -Wl,-z,defs)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY MODFRAME_PLUGINS ${name})
+endfunction()
