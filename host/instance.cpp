@@ -1,0 +1,418 @@
+#include "host/instance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace modhost {
+
+namespace {
+
+// Buffers never exceed this many samples, whatever block size is set.
+constexpr int32_t kMaxBufferSamples = 1 << 20;
+// Deliveries per block beyond which remaining events wait for the next block,
+// so a module that keeps queueing events at the current sample cannot hang us.
+constexpr int32_t kMaxDeliveriesPerBlock = 1 << 16;
+constexpr size_t kMaxPendingEvents = 1 << 16;
+constexpr int32_t kMaxDataBytes = 1 << 20;
+
+int32_t bufferSamples(int32_t blockSize) { return std::clamp(blockSize, 1, kMaxBufferSamples); }
+
+int32_t clockWord(int64_t clock) { return int32_t(uint32_t(uint64_t(clock))); }
+
+size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+// An event waiting for its sample; a status change may carry a value that is
+// written into the pin's member just before the event is delivered.
+struct Instance::PendingEvent {
+    int64_t time = 0;
+    uint64_t sequence = 0;
+    ModuleEvent event{};
+    bool writesValue = false;
+    double number = 0.0;
+    std::string text;
+};
+
+struct Instance::PlugState {
+    const PinInfo* pin = nullptr;
+    std::vector<float> buffer;
+    std::string text;
+    bool connected = false;
+    StatusReport output;
+};
+
+Instance::Instance(std::shared_ptr<const PluginLibrary> library, InstanceOptions options)
+    : library_(std::move(library)),
+      options_(std::move(options)),
+      info_(library_->describe()),
+      sampleRate_(options_.sampleRate),
+      blockSize_(options_.blockSize) {
+    record_ = static_cast<ModuleRecord*>(library_->makeModule()(0, 1, &hostCallback, this));
+    if (record_ == nullptr)
+        throw HostError(library_->path() + ": makeModule(0, 1) made no processing object");
+    routine_ = record_->process;
+    try {
+        pins_ = listPins(record_->dispatcher, record_, info_.interfaceVersion,
+                         options_.autoDuplicateRepeats);
+    } catch (const HostError& e) {
+        close();
+        throw HostError(library_->path() + ": " + e.what());
+    }
+    plugCount_ = countPlugs(pins_);
+    plugs_.resize(size_t(plugCount_));
+    for (const auto& pin : pins_) {
+        if (pin.plugIndex < 0) continue;
+        plugs_[size_t(pin.plugIndex)] = std::make_unique<PlugState>();
+        plugs_[size_t(pin.plugIndex)]->pin = &pin;
+    }
+    pending_.reserve(256);
+    timeInfo_.tempo = 120.0;
+    attachBuffers();
+}
+
+Instance::~Instance() { close(); }
+
+intptr_t Instance::dispatch(DispatchOp opcode, int32_t index, int32_t value, void* ptr,
+                            float opt) {
+    if (record_ == nullptr) return 0;
+    return record_->dispatcher(record_, int32_t(opcode), index, value, ptr, opt);
+}
+
+void Instance::open() {
+    if (record_ == nullptr || open_) return;
+    dispatch(DispatchOp::SetSampleRate, 0, 0, nullptr, sampleRate_);
+    dispatch(DispatchOp::SetBlockSize, 0, blockSize_);
+    if (options_.initialStatus) writeDefaults();
+    dispatch(DispatchOp::Open);
+    open_ = true;
+    if (!options_.initialStatus) return;
+    for (const auto& plug : plugs_)
+        if (plug->pin->direction != PinDirection::Out && plug->pin->kind != PinKind::Midi)
+            queueStatus(plug->pin->plugIndex, PinStatus::Static, blockStart_);
+}
+
+void Instance::close() {
+    if (record_ == nullptr) return;
+    dispatch(DispatchOp::Close);
+    record_ = nullptr;
+    open_ = false;
+    routine_ = nullptr;
+}
+
+void Instance::setSampleRate(float rate) {
+    sampleRate_ = rate;
+    dispatch(DispatchOp::SetSampleRate, 0, 0, nullptr, rate);
+}
+
+void Instance::setBlockSize(int32_t size) {
+    blockSize_ = size;
+    attachBuffers();
+    dispatch(DispatchOp::SetBlockSize, 0, size);
+}
+
+void Instance::attachBuffers() {
+    for (auto& plug : plugs_) {
+        if (plug->pin->kind != PinKind::Audio) continue;
+        plug->buffer.assign(size_t(bufferSamples(blockSize_)), 0.0f);
+        if (plug->pin->variable) *static_cast<float**>(plug->pin->variable) = plug->buffer.data();
+    }
+}
+
+void Instance::writeDefaults() {
+    for (auto& plug : plugs_) {
+        const PinInfo& pin = *plug->pin;
+        if (pin.direction == PinDirection::Out || !pin.defaultValue) continue;
+        PendingEvent value;
+        value.writesValue = true;
+        value.text = *pin.defaultValue;
+        if (pin.kind == PinKind::Enum) {
+            value.number = std::strtod(value.text.c_str(), nullptr);
+            for (const auto& item : parseEnumItems(pin.kindExtra.value_or("")))
+                if (item.label == value.text) value.number = item.value;
+        } else {
+            value.number = std::strtod(value.text.c_str(), nullptr);
+        }
+        writeMember(pin.plugIndex, value);
+    }
+}
+
+const PinInfo& Instance::pin(std::string_view name) const {
+    const PinInfo* closest = nullptr;
+    size_t best = SIZE_MAX;
+    for (const auto& pin : pins_) {
+        if (pin.name == name) return pin;
+        size_t distance = editDistance(pin.name, name);
+        if (distance < best) best = distance, closest = &pin;
+    }
+    std::string message = library_->deliverable() + " has no pin \"" + std::string(name) + "\"";
+    if (closest) message += "; did you mean \"" + closest->name + "\"?";
+    throw HostError(message);
+}
+
+int32_t Instance::plug(std::string_view name) const {
+    const PinInfo& found = pin(name);
+    if (found.plugIndex < 0)
+        throw HostError(library_->deliverable() + ": pin \"" + found.name +
+                        "\" belongs to the panel half");
+    return found.plugIndex;
+}
+
+Instance::PlugState* Instance::state(int32_t plug) {
+    if (plug < 0 || plug >= plugCount_) return nullptr;
+    return plugs_[size_t(plug)].get();
+}
+
+const Instance::PlugState* Instance::state(int32_t plug) const {
+    if (plug < 0 || plug >= plugCount_) return nullptr;
+    return plugs_[size_t(plug)].get();
+}
+
+void Instance::setValue(int32_t plug, double value, int64_t time) {
+    PendingEvent event;
+    event.time = nextSample(time);
+    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange,
+                              int32_t(PinStatus::OneOff), 0, plug, nullptr};
+    event.writesValue = true;
+    event.number = value;
+    queue(std::move(event));
+}
+
+void Instance::setText(int32_t plug, const std::string& text, int64_t time) {
+    PendingEvent event;
+    event.time = nextSample(time);
+    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange,
+                              int32_t(PinStatus::OneOff), 0, plug, nullptr};
+    event.writesValue = true;
+    event.text = text;
+    queue(std::move(event));
+}
+
+void Instance::setConnected(int32_t plug, bool connected) {
+    if (auto* s = state(plug)) s->connected = connected;
+}
+
+void Instance::queueStatus(int32_t plug, PinStatus status, int64_t time) {
+    PendingEvent event;
+    event.time = nextSample(time);
+    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange, int32_t(status),
+                              0, plug, nullptr};
+    queue(std::move(event));
+}
+
+void Instance::queueMidi(int32_t message, int64_t time, int32_t value2) {
+    PendingEvent event;
+    event.time = nextSample(time);
+    event.event =
+        ModuleEvent{clockWord(event.time), EventType::Midi, message, value2, 0, nullptr};
+    queue(std::move(event));
+}
+
+float* Instance::buffer(int32_t plug) {
+    auto* s = state(plug);
+    return s && !s->buffer.empty() ? s->buffer.data() : nullptr;
+}
+
+void Instance::fillBuffer(int32_t plug, float sample) {
+    if (auto* s = state(plug)) std::fill(s->buffer.begin(), s->buffer.end(), sample);
+}
+
+double Instance::value(int32_t plug) const {
+    const auto* s = state(plug);
+    if (!s || !s->pin->variable) return 0.0;
+    const void* member = s->pin->variable;
+    switch (s->pin->kind) {
+        case PinKind::Enum: return *static_cast<const int16_t*>(member);
+        case PinKind::Bool: return *static_cast<const uint8_t*>(member);
+        case PinKind::Float: return *static_cast<const float*>(member);
+        case PinKind::Int: return *static_cast<const int32_t*>(member);
+        default: return 0.0;
+    }
+}
+
+std::string Instance::text(int32_t plug) const {
+    const auto* s = state(plug);
+    if (!s || !s->pin->variable || s->pin->kind != PinKind::Text) return {};
+    const char* t = *static_cast<const char* const*>(s->pin->variable);
+    return t ? t : "";
+}
+
+const StatusReport& Instance::outputStatus(int32_t plug) const {
+    static const StatusReport none;
+    const auto* s = state(plug);
+    return s ? s->output : none;
+}
+
+void Instance::writeMember(int32_t plug, const PendingEvent& event) {
+    auto* s = state(plug);
+    if (!s || !s->pin->variable) return;
+    void* member = s->pin->variable;
+    switch (s->pin->kind) {
+        case PinKind::Enum: *static_cast<int16_t*>(member) = int16_t(event.number); break;
+        case PinKind::Bool: *static_cast<uint8_t*>(member) = event.number != 0.0; break;
+        case PinKind::Float: *static_cast<float*>(member) = float(event.number); break;
+        case PinKind::Int: *static_cast<int32_t*>(member) = int32_t(event.number); break;
+        case PinKind::Text:
+            s->text = event.text;
+            *static_cast<const char**>(member) = s->text.c_str();
+            break;
+        case PinKind::Audio:  // an unconnected audio input holds its default volts
+            std::fill(s->buffer.begin(), s->buffer.end(), float(event.number * 0.1));
+            break;
+        default: break;
+    }
+}
+
+void Instance::queue(PendingEvent event) {
+    if (pending_.size() >= kMaxPendingEvents) return;
+    event.sequence = eventSequence_++;
+    auto later = std::upper_bound(pending_.begin(), pending_.end(), event.time,
+                                  [](int64_t t, const PendingEvent& e) { return t < e.time; });
+    pending_.insert(later, std::move(event));
+}
+
+void Instance::deliver(PendingEvent& event) {
+    if (event.writesValue && event.event.type == EventType::PinStatusChange)
+        writeMember(int32_t(event.event.extra), event);
+    asleep_ = false;
+    if (record_ && record_->event) record_->event(record_->object, &event.event);
+}
+
+void Instance::runStretch(int32_t offset, int32_t count) {
+    if (count <= 0 || asleep_ || record_ == nullptr || routine_ == nullptr) return;
+    clock_ = blockStart_ + offset;
+    ++processCalls_;
+    routine_(record_->object, offset, count);
+}
+
+void Instance::callProcess(int32_t offset, int32_t count) {
+    if (record_ == nullptr || routine_ == nullptr) return;
+    clock_ = blockStart_ + offset;
+    ++processCalls_;
+    routine_(record_->object, offset, count);
+    clock_ = blockStart_;
+}
+
+void Instance::processBlock(int32_t frames) {
+    if (frames < 0 || frames > bufferSamples(blockSize_)) frames = bufferSamples(blockSize_);
+    int32_t position = 0;
+    int32_t deliveries = 0;
+    while (true) {
+        int64_t now = blockStart_ + position;
+        while (!pending_.empty() && pending_.front().time <= now &&
+               deliveries < kMaxDeliveriesPerBlock) {
+            PendingEvent event = std::move(pending_.front());
+            pending_.erase(pending_.begin());
+            clock_ = now;
+            deliver(event);
+            ++deliveries;
+        }
+        int32_t next = frames;
+        if (!pending_.empty() && deliveries < kMaxDeliveriesPerBlock)
+            next = int32_t(std::clamp<int64_t>(pending_.front().time - blockStart_, position, frames));
+        runStretch(position, next - position);
+        position = next;
+        if (position >= frames) break;
+    }
+    blockStart_ += frames;
+    clock_ = blockStart_;
+    if ((timeInfo_.flags & kTransportRunning) != 0 && sampleRate_ > 0.0f)
+        timeInfo_.ppqPosition += frames * timeInfo_.tempo / 60.0 / sampleRate_;
+}
+
+intptr_t Instance::hostCallback(void* record, int32_t opcode, int32_t index, int32_t value,
+                                void* ptr, float opt) noexcept {
+    if (record == nullptr) return 0;
+    auto* self = static_cast<Instance*>(static_cast<ModuleRecord*>(record)->hostPtr);
+    if (self == nullptr) return 0;
+    if (self->options_.recordTraffic)
+        self->traffic_.push_back(
+            HostCall{opcode, index, value, reinterpret_cast<intptr_t>(ptr), opt});
+    return self->answer(HostOp(opcode), index, value, ptr);
+}
+
+intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr) {
+    switch (opcode) {
+        case HostOp::SetPinStatus:
+            if (auto* s = state(index))
+                s->output = StatusReport{PinStatus(value), int32_t(reinterpret_cast<intptr_t>(ptr)), true};
+            return 0;
+        case HostOp::IsPinConnected: {
+            auto* s = state(index);
+            return s && s->connected ? 1 : 0;
+        }
+        case HostOp::GetSampleClock:
+            return clockWord(clock_);
+        case HostOp::SendMidi:
+            sentMidi_.push_back(
+                MidiMessage{int32_t(reinterpret_cast<intptr_t>(ptr)), index, value});
+            return 0;
+        case HostOp::GetPinBuffer:
+            return reinterpret_cast<intptr_t>(buffer(index));
+        case HostOp::GetBlockStartClock:
+            return clockWord(blockStart_);
+        case HostOp::GetTimeInfo:
+            return timeInfoAvailable_ ? reinterpret_cast<intptr_t>(&timeInfo_) : 0;
+        case HostOp::RequestSleep:
+            asleep_ = true;
+            return 0;
+        case HostOp::FillScratchBuffer:
+            return 0;
+        case HostOp::GetPinCount:
+            return plugCount_;
+        case HostOp::GetFilePath:
+            return filePath(index, value, static_cast<char*>(ptr));
+        case HostOp::SendData:
+            if (ptr != nullptr && index > 0 && index <= kMaxDataBytes) {
+                auto* bytes = static_cast<const uint8_t*>(ptr);
+                sentData_.emplace_back(bytes, bytes + index);
+            }
+            return 0;
+        case HostOp::QueueEvent:
+            if (ptr != nullptr) {
+                PendingEvent event;
+                event.event = *static_cast<const ModuleEvent*>(ptr);
+                event.event.link = nullptr;
+                // Clock words wrap; a stamp is taken as the clock nearest to now.
+                event.time = clock_ + int32_t(uint32_t(event.event.time) - uint32_t(clockWord(clock_)));
+                queue(std::move(event));
+            }
+            return 0;
+        case HostOp::ProcessRoutineChanged:
+            if (record_) routine_ = record_->process;
+            return 0;
+    }
+    return 0;
+}
+
+intptr_t Instance::filePath(int32_t plug, int32_t size, char* out) const {
+    const auto* s = state(plug);
+    if (out == nullptr || size <= 0) return 0;
+    out[0] = '\0';
+    if (!s || s->pin->kind != PinKind::Text) return 0;
+    std::filesystem::path name = text(plug);
+    if (name.empty()) return 0;
+    std::string path = name.is_absolute() ? name.string()
+                                          : (std::filesystem::path(options_.fileBase) / name).string();
+    if (path.size() + 1 > size_t(size)) return 0;
+    std::memcpy(out, path.c_str(), path.size() + 1);
+    return 1;
+}
+
+}  // namespace modhost

@@ -1,0 +1,159 @@
+// One module instance driven by the reference host: creates the processing
+// object, owns its block buffers and pin values, answers its host calls,
+// delivers events at their sample and records every call it receives.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/pin_table.h"
+#include "host/plugin_library.h"
+
+namespace modhost {
+
+// One call the module made to the host, as it was made.
+struct HostCall {
+    int32_t opcode;
+    int32_t index;
+    int32_t value;
+    intptr_t ptr;
+    float opt;
+};
+
+struct StatusReport {
+    PinStatus status = PinStatus::Static;
+    int32_t time = 0;
+    bool reported = false;
+};
+
+struct MidiMessage {
+    int32_t time;
+    int32_t plug;
+    int32_t message;
+};
+
+struct InstanceOptions {
+    float sampleRate = 44100.0f;
+    int32_t blockSize = 1024;
+    int32_t autoDuplicateRepeats = 0;  // extra pins the host counts for an AutoDuplicate pin
+    std::string fileBase = ".";        // folder that relative file names are resolved against
+    bool recordTraffic = true;
+    // Write default values, open, and announce every input's status at clock 0.
+    bool initialStatus = true;
+};
+
+class Instance {
+public:
+    // Creates the processing object and lists its pins; throws HostError when
+    // the library makes no object or its pin list is broken. Does not open it.
+    explicit Instance(std::shared_ptr<const PluginLibrary> library, InstanceOptions options = {});
+    ~Instance();
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+
+    const ModuleInfo& info() const { return info_; }
+    const PluginLibrary& library() const { return *library_; }
+    ModuleRecord* record() const { return record_; }
+    intptr_t dispatch(DispatchOp opcode, int32_t index = 0, int32_t value = 0,
+                      void* ptr = nullptr, float opt = 0.0f);
+
+    // Sets rate and block size, writes pin defaults and buffers, opens the
+    // object and queues the inputs' initial status (see InstanceOptions).
+    void open();
+    void close();
+    bool isOpen() const { return open_; }
+    void setSampleRate(float rate);
+    void setBlockSize(int32_t size);
+    int32_t blockSize() const { return blockSize_; }
+
+    const std::vector<PinInfo>& pins() const { return pins_; }
+    int32_t plugCount() const { return plugCount_; }
+    // Throws HostError naming the closest pin when there is none of that name.
+    const PinInfo& pin(std::string_view name) const;
+    int32_t plug(std::string_view name) const;
+
+    // Input values: written into the pin's member when the status change that
+    // announces them is delivered, at `time` (default: the next sample).
+    void setValue(int32_t plug, double value, int64_t time = -1);
+    void setText(int32_t plug, const std::string& text, int64_t time = -1);
+    void setConnected(int32_t plug, bool connected);
+    void queueStatus(int32_t plug, PinStatus status, int64_t time = -1);
+    // MIDI reaches a processing object without a pin index.
+    void queueMidi(int32_t message, int64_t time = -1, int32_t value2 = 0);
+    // The block buffer of an audio pin (blockSize samples), or null.
+    float* buffer(int32_t plug);
+    void fillBuffer(int32_t plug, float sample);
+
+    // Output values as the module left them in its members.
+    double value(int32_t plug) const;
+    std::string text(int32_t plug) const;
+
+    // Runs one block of `frames` samples (default and maximum: the block
+    // size): splits it at pending events, delivers each at its sample and
+    // calls the current routine for the stretches between, unless asleep.
+    void processBlock(int32_t frames = -1);
+    // Calls the current routine once at the current block, sleep or not.
+    void callProcess(int32_t offset, int32_t count);
+    int64_t blockStart() const { return blockStart_; }
+    bool asleep() const { return asleep_; }
+    int64_t processCalls() const { return processCalls_; }
+    ProcessEntry hostRoutine() const { return routine_; }
+
+    TimeInfo& timeInfo() { return timeInfo_; }
+    void setTimeInfoAvailable(bool available) { timeInfoAvailable_ = available; }
+
+    const std::vector<HostCall>& traffic() const { return traffic_; }
+    void clearTraffic() { traffic_.clear(); }
+    void reserveTraffic(size_t calls) { traffic_.reserve(calls); }
+    const StatusReport& outputStatus(int32_t plug) const;
+    const std::vector<MidiMessage>& sentMidi() const { return sentMidi_; }
+    const std::vector<std::vector<uint8_t>>& sentData() const { return sentData_; }
+
+private:
+    struct PendingEvent;
+    struct PlugState;
+
+    static intptr_t hostCallback(void* record, int32_t opcode, int32_t index, int32_t value,
+                                 void* ptr, float opt) noexcept;
+    intptr_t answer(HostOp opcode, int32_t index, int32_t value, void* ptr);
+    intptr_t filePath(int32_t plug, int32_t size, char* out) const;
+    void queue(PendingEvent event);
+    void deliver(PendingEvent& event);
+    void runStretch(int32_t offset, int32_t count);
+    void writeMember(int32_t plug, const PendingEvent& event);
+    void writeDefaults();
+    void attachBuffers();
+    PlugState* state(int32_t plug);
+    const PlugState* state(int32_t plug) const;
+    int64_t nextSample(int64_t time) const { return time < 0 ? blockStart_ : time; }
+
+    std::shared_ptr<const PluginLibrary> library_;
+    InstanceOptions options_;
+    ModuleInfo info_;
+    ModuleRecord* record_ = nullptr;
+    std::vector<PinInfo> pins_;
+    int32_t plugCount_ = 0;
+    std::vector<std::unique_ptr<PlugState>> plugs_;
+    std::vector<PendingEvent> pending_;
+    uint64_t eventSequence_ = 0;
+
+    bool open_ = false;
+    float sampleRate_;
+    int32_t blockSize_;
+    int64_t blockStart_ = 0;
+    int64_t clock_ = 0;
+    bool asleep_ = false;
+    int64_t processCalls_ = 0;
+    ProcessEntry routine_ = nullptr;
+
+    TimeInfo timeInfo_{};
+    bool timeInfoAvailable_ = true;
+
+    std::vector<HostCall> traffic_;
+    std::vector<MidiMessage> sentMidi_;
+    std::vector<std::vector<uint8_t>> sentData_;
+};
+
+}  // namespace modhost
