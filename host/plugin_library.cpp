@@ -44,7 +44,10 @@ PluginLibrary::PluginLibrary(const std::string& nameOrPath) : path_(resolvePlugi
     std::error_code error;
     if (!fs::exists(path_, error)) throw HostError(path_ + ": no such file");
     if (!fs::is_regular_file(path_, error)) throw HostError(path_ + ": not a regular file");
-    handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A library stays mapped once loaded: texts it handed out (names, pin
+    // labels) remain valid, and its runtime's own static allocations stay
+    // reachable rather than being orphaned by an unload.
+    handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr)
         throw HostError(path_ + ": cannot be loaded as a shared library: " + text(dlerror()));
     getModuleProperties_ =
