@@ -209,9 +209,12 @@ constexpr int32_t kTransportRunning = 0x2;
 constexpr int32_t kTimeInfoRequest = 1536;  // value passed with HostOp::GetTimeInfo
 
 // The two entries every plug-in library exports, and nothing else.
-MODFRAME_EXPORT int32_t getModuleProperties(int32_t index, ModuleDescriptor* descriptor);
+// Fills `descriptor` for index 0 and returns 1; returns 0 for any other index.
+MODFRAME_EXPORT int32_t getModuleProperties(int32_t index, ModuleDescriptor* descriptor) noexcept;
+// Kind 1: the processing object, kind 2: the panel object. Returns the address
+// of the record inside the new object, or null.
 MODFRAME_EXPORT void* makeModule(int32_t index, int32_t kind, HostCallback callback,
-                                 void* hostPtr);
+                                 void* hostPtr) noexcept;
 
 }  // extern "C"
 
@@ -222,6 +225,9 @@ MODFRAME_EXPORT void* makeModule(int32_t index, int32_t kind, HostCallback callb
                   #type "." #field " offset")
 
 static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "32-bit or 64-bit builds only");
+static_assert(sizeof(float) == 4 && sizeof(double) == 8, "IEEE single and double precision");
+static_assert(sizeof(PinDirection) == 4 && sizeof(PinKind) == 4 && sizeof(EventType) == 4,
+              "enumerations stored in records are 32-bit");
 
 MODFRAME_LAYOUT(ModuleDescriptor, 24, 40);
 MODFRAME_OFFSET(ModuleDescriptor, name, 0, 0);
