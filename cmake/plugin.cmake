@@ -31,11 +31,7 @@ function(add_plugin name)
     LINK_DEPENDS ${MODFRAME_EXPORTS_MAP})
   target_link_options(${name} PRIVATE
     -Wl,--version-script=${MODFRAME_EXPORTS_MAP}
-    -static-libstdc++ -static-libgcc)
-  if(NOT MODFRAME_SANITIZE)
-    # The sanitizer runtimes resolve their hooks at load time.
-    target_link_options(${name} PRIVATE -Wl,-z,defs)
-  endif()
+    -Wl,-z,defs -static-libstdc++ -static-libgcc)
   if(NOT ARG_OUTPUT_DIRECTORY)
     set_property(GLOBAL APPEND PROPERTY MODFRAME_PLUGINS ${name})
   endif()

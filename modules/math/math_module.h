@@ -65,6 +65,7 @@ private:
     }
 
     void processCompute(int32_t offset, int32_t count) {
+        if (inputBuffer == nullptr || outputBuffer == nullptr) return;  // no buffers from the host
         const float* in = inputBuffer + offset;
         float* out = outputBuffer + offset;
         for (int32_t i = 0; i < count; ++i) out[i] = Function::apply(in[i]);

@@ -30,6 +30,8 @@ const MathCase kMath[] = {
     {"math_pow3", "OXB Pow3(X)", "OXB Pow3(x)", "OXB Math Module (Pow3)", cube},
 };
 
+void PrintTo(const MathCase& c, std::ostream* os) { *os << c.deliverable; }
+
 class EachMath : public ::testing::TestWithParam<MathCase> {};
 INSTANTIATE_TEST_SUITE_P(Math, EachMath, ::testing::ValuesIn(kMath),
                          [](const auto& info) { return std::string(info.param.deliverable); });

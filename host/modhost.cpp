@@ -1,0 +1,24 @@
+// modhost: inspects and checks plug-in libraries without a patch or an audio device.
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+
+#include "host/commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Headless host for plug-in module libraries"};
+    app.require_subcommand(1);
+    int exitCode = modhost::kExitSuccess;
+    modhost::addInfoCommand(app, exitCode);
+    modhost::addValidateCommand(app, exitCode);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help requests come back as 0; every real parse error is a usage error.
+        return app.exit(e) == 0 ? modhost::kExitSuccess : modhost::kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "modhost: " << e.what() << '\n';
+        return modhost::kExitUsage;
+    }
+    return exitCode;
+}
