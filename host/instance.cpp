@@ -319,6 +319,8 @@ void Instance::processBlock(int32_t frames) {
                deliveries < kMaxDeliveriesPerBlock) {
             PendingEvent event = std::move(pending_.front());
             pending_.erase(pending_.begin());
+            // An event that was due before this block is delivered now, and says so.
+            if (event.time < now) event.event.time = clockWord(now);
             clock_ = now;
             deliver(event);
             ++deliveries;
