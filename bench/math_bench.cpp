@@ -11,10 +11,11 @@
 namespace {
 
 void streamThroughPlugin(benchmark::State& state, const char* deliverable) {
-    auto library =
-        std::make_shared<modhost::PluginLibrary>(std::string(PLUGIN_DIR) + "/" + deliverable + ".so");
+    auto library = std::make_shared<modhost::PluginLibrary>(std::string(PLUGIN_DIR) + "/" +
+                                                            deliverable + ".so");
     auto frames = int32_t(state.range(0));
-    modhost::Instance m(library, modhost::InstanceOptions{.blockSize = frames, .recordTraffic = false});
+    modhost::Instance m(library,
+                        modhost::InstanceOptions{.blockSize = frames, .recordTraffic = false});
     m.open();
     for (int32_t i = 0; i < frames; ++i) m.buffer(0)[i] = 0.001f * float(i % 997);
     m.queueStatus(0, PinStatus::Streaming);
@@ -39,9 +40,15 @@ void bareLoop(benchmark::State& state, Function f) {
     state.SetItemsProcessed(state.iterations() * int64_t(frames));
 }
 
-float sine(float x) { return float(std::sin(double(x))); }
-float square(float x) { return float((double(x) * x) * 10.0); }
-float cube(float x) { return float(((double(x) * x) * 10.0) * (double(x) * 10.0)); }
+float sine(float x) {
+    return float(std::sin(double(x)));
+}
+float square(float x) {
+    return float((double(x) * x) * 10.0);
+}
+float cube(float x) {
+    return float(((double(x) * x) * 10.0) * (double(x) * 10.0));
+}
 
 BENCHMARK_CAPTURE(streamThroughPlugin, math_sin, "math_sin")->RangeMultiplier(4)->Range(16, 1024);
 BENCHMARK_CAPTURE(bareLoop, sin_bare, sine)->RangeMultiplier(4)->Range(16, 1024);

@@ -18,9 +18,13 @@ constexpr int32_t kMaxDeliveriesPerBlock = 1 << 16;
 constexpr size_t kMaxPendingEvents = 1 << 16;
 constexpr int32_t kMaxDataBytes = 1 << 20;
 
-int32_t bufferSamples(int32_t blockSize) { return std::clamp(blockSize, 1, kMaxBufferSamples); }
+int32_t bufferSamples(int32_t blockSize) {
+    return std::clamp(blockSize, 1, kMaxBufferSamples);
+}
 
-int32_t clockWord(int64_t clock) { return int32_t(uint32_t(uint64_t(clock))); }
+int32_t clockWord(int64_t clock) {
+    return int32_t(uint32_t(uint64_t(clock)));
+}
 
 size_t editDistance(std::string_view a, std::string_view b) {
     std::vector<size_t> row(b.size() + 1);
@@ -87,10 +91,11 @@ Instance::Instance(std::shared_ptr<const PluginLibrary> library, InstanceOptions
     attachBuffers();
 }
 
-Instance::~Instance() { close(); }
+Instance::~Instance() {
+    close();
+}
 
-intptr_t Instance::dispatch(DispatchOp opcode, int32_t index, int32_t value, void* ptr,
-                            float opt) {
+intptr_t Instance::dispatch(DispatchOp opcode, int32_t index, int32_t value, void* ptr, float opt) {
     if (record_ == nullptr) return 0;
     return record_->dispatcher(record_, int32_t(opcode), index, value, ptr, opt);
 }
@@ -187,8 +192,12 @@ const Instance::PlugState* Instance::state(int32_t plug) const {
 void Instance::setValue(int32_t plug, double value, int64_t time) {
     PendingEvent event;
     event.time = nextSample(time);
-    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange,
-                              int32_t(PinStatus::OneOff), 0, plug, nullptr};
+    event.event = ModuleEvent{clockWord(event.time),
+                              EventType::PinStatusChange,
+                              int32_t(PinStatus::OneOff),
+                              0,
+                              plug,
+                              nullptr};
     event.writesValue = true;
     event.number = value;
     queue(std::move(event));
@@ -197,8 +206,12 @@ void Instance::setValue(int32_t plug, double value, int64_t time) {
 void Instance::setText(int32_t plug, const std::string& text, int64_t time) {
     PendingEvent event;
     event.time = nextSample(time);
-    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange,
-                              int32_t(PinStatus::OneOff), 0, plug, nullptr};
+    event.event = ModuleEvent{clockWord(event.time),
+                              EventType::PinStatusChange,
+                              int32_t(PinStatus::OneOff),
+                              0,
+                              plug,
+                              nullptr};
     event.writesValue = true;
     event.text = text;
     queue(std::move(event));
@@ -211,16 +224,15 @@ void Instance::setConnected(int32_t plug, bool connected) {
 void Instance::queueStatus(int32_t plug, PinStatus status, int64_t time) {
     PendingEvent event;
     event.time = nextSample(time);
-    event.event = ModuleEvent{clockWord(event.time), EventType::PinStatusChange, int32_t(status),
-                              0, plug, nullptr};
+    event.event = ModuleEvent{
+        clockWord(event.time), EventType::PinStatusChange, int32_t(status), 0, plug, nullptr};
     queue(std::move(event));
 }
 
 void Instance::queueMidi(int32_t message, int64_t time, int32_t value2) {
     PendingEvent event;
     event.time = nextSample(time);
-    event.event =
-        ModuleEvent{clockWord(event.time), EventType::Midi, message, value2, 0, nullptr};
+    event.event = ModuleEvent{clockWord(event.time), EventType::Midi, message, value2, 0, nullptr};
     queue(std::move(event));
 }
 
@@ -327,7 +339,8 @@ void Instance::processBlock(int32_t frames) {
         }
         int32_t next = frames;
         if (!pending_.empty() && deliveries < kMaxDeliveriesPerBlock)
-            next = int32_t(std::clamp<int64_t>(pending_.front().time - blockStart_, position, frames));
+            next =
+                int32_t(std::clamp<int64_t>(pending_.front().time - blockStart_, position, frames));
         runStretch(position, next - position);
         position = next;
         if (position >= frames) break;
@@ -353,33 +366,26 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
     switch (opcode) {
         case HostOp::SetPinStatus:
             if (auto* s = state(index))
-                s->output = StatusReport{PinStatus(value), int32_t(reinterpret_cast<intptr_t>(ptr)), true};
+                s->output =
+                    StatusReport{PinStatus(value), int32_t(reinterpret_cast<intptr_t>(ptr)), true};
             return 0;
         case HostOp::IsPinConnected: {
             auto* s = state(index);
             return s && s->connected ? 1 : 0;
         }
-        case HostOp::GetSampleClock:
-            return clockWord(clock_);
+        case HostOp::GetSampleClock: return clockWord(clock_);
         case HostOp::SendMidi:
             sentMidi_.push_back(
                 MidiMessage{int32_t(reinterpret_cast<intptr_t>(ptr)), index, value});
             return 0;
-        case HostOp::GetPinBuffer:
-            return reinterpret_cast<intptr_t>(buffer(index));
-        case HostOp::GetBlockStartClock:
-            return clockWord(blockStart_);
+        case HostOp::GetPinBuffer: return reinterpret_cast<intptr_t>(buffer(index));
+        case HostOp::GetBlockStartClock: return clockWord(blockStart_);
         case HostOp::GetTimeInfo:
             return timeInfoAvailable_ ? reinterpret_cast<intptr_t>(&timeInfo_) : 0;
-        case HostOp::RequestSleep:
-            asleep_ = true;
-            return 0;
-        case HostOp::FillScratchBuffer:
-            return 0;
-        case HostOp::GetPinCount:
-            return plugCount_;
-        case HostOp::GetFilePath:
-            return filePath(index, value, static_cast<char*>(ptr));
+        case HostOp::RequestSleep: asleep_ = true; return 0;
+        case HostOp::FillScratchBuffer: return 0;
+        case HostOp::GetPinCount: return plugCount_;
+        case HostOp::GetFilePath: return filePath(index, value, static_cast<char*>(ptr));
         case HostOp::SendData:
             if (ptr != nullptr && index > 0 && index <= kMaxDataBytes) {
                 auto* bytes = static_cast<const uint8_t*>(ptr);
@@ -392,7 +398,8 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
                 event.event = *static_cast<const ModuleEvent*>(ptr);
                 event.event.link = nullptr;
                 // Clock words wrap; a stamp is taken as the clock nearest to now.
-                event.time = clock_ + int32_t(uint32_t(event.event.time) - uint32_t(clockWord(clock_)));
+                event.time =
+                    clock_ + int32_t(uint32_t(event.event.time) - uint32_t(clockWord(clock_)));
                 queue(std::move(event));
             }
             return 0;
@@ -410,8 +417,9 @@ intptr_t Instance::filePath(int32_t plug, int32_t size, char* out) const {
     if (!s || s->pin->kind != PinKind::Text) return 0;
     std::filesystem::path name = text(plug);
     if (name.empty()) return 0;
-    std::string path = name.is_absolute() ? name.string()
-                                          : (std::filesystem::path(options_.fileBase) / name).string();
+    std::string path = name.is_absolute()
+                           ? name.string()
+                           : (std::filesystem::path(options_.fileBase) / name).string();
     if (path.size() + 1 > size_t(size)) return 0;
     std::memcpy(out, path.c_str(), path.size() + 1);
     return 1;

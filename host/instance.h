@@ -56,8 +56,8 @@ public:
     const ModuleInfo& info() const { return info_; }
     const PluginLibrary& library() const { return *library_; }
     ModuleRecord* record() const { return record_; }
-    intptr_t dispatch(DispatchOp opcode, int32_t index = 0, int32_t value = 0,
-                      void* ptr = nullptr, float opt = 0.0f);
+    intptr_t dispatch(DispatchOp opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
 
     // Sets rate and block size, writes pin defaults and buffers, opens the
     // object and queues the inputs' initial status (see InstanceOptions).

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string text(const char* s) { return s ? std::string(s) : std::string(); }
+std::string text(const char* s) {
+    return s ? std::string(s) : std::string();
+}
 
 }  // namespace
 
@@ -54,22 +56,27 @@ PluginLibrary::PluginLibrary(const std::string& nameOrPath) : path_(resolvePlugi
         reinterpret_cast<GetModulePropertiesEntry>(dlsym(handle_, "getModuleProperties"));
     makeModule_ = reinterpret_cast<MakeModuleEntry>(dlsym(handle_, "makeModule"));
     if (getModuleProperties_ == nullptr || makeModule_ == nullptr) {
-        const char* missing = getModuleProperties_ == nullptr ? "getModuleProperties" : "makeModule";
+        const char* missing =
+            getModuleProperties_ == nullptr ? "getModuleProperties" : "makeModule";
         dlclose(handle_);
         throw HostError(path_ + ": not a plug-in: it does not export " + std::string(missing));
     }
 }
 
-PluginLibrary::~PluginLibrary() { dlclose(handle_); }
+PluginLibrary::~PluginLibrary() {
+    dlclose(handle_);
+}
 
-std::string PluginLibrary::deliverable() const { return fs::path(path_).stem().string(); }
+std::string PluginLibrary::deliverable() const {
+    return fs::path(path_).stem().string();
+}
 
 ModuleInfo PluginLibrary::describe() const {
     ModuleDescriptor descriptor{};
     if (getModuleProperties_(0, &descriptor) == 0)
         throw HostError(path_ + ": getModuleProperties(0) gave no module description");
-    return ModuleInfo{text(descriptor.name),  text(descriptor.id),    text(descriptor.about),
-                      descriptor.interfaceVersion, descriptor.flags, descriptor.flags2};
+    return ModuleInfo{text(descriptor.name),       text(descriptor.id), text(descriptor.about),
+                      descriptor.interfaceVersion, descriptor.flags,    descriptor.flags2};
 }
 
 }  // namespace modhost

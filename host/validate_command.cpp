@@ -54,12 +54,9 @@ int hostPtrTag;  // its address is the hostPtr every object is made with
 intptr_t hostCallback(void*, int32_t opcode, int32_t, int32_t, void*, float) {
     host.calls.push_back(opcode);
     switch (HostOp(opcode)) {
-        case HostOp::GetPinCount:
-            return host.pinCount;
-        case HostOp::GetPinBuffer:
-            return reinterpret_cast<intptr_t>(host.buffer.data());
-        default:
-            return 0;
+        case HostOp::GetPinCount: return host.pinCount;
+        case HostOp::GetPinBuffer: return reinterpret_cast<intptr_t>(host.buffer.data());
+        default: return 0;
     }
 }
 

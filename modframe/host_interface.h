@@ -32,32 +32,32 @@ enum class InterfaceRevision : int32_t {
 
 // Opcodes the host sends to a ModuleRecord dispatcher.
 enum class DispatchOp : int32_t {
-    Open = 0,                 // build plugs, select the first routine; returns 0
-    Close = 1,                // close and destroy the object; returns 1
-    SetSampleRate = 2,        // opt: samples per second; returns 0
-    SetBlockSize = 3,         // value: samples per block; returns 0
-    GetPinProperties = 6,     // index: listing index, ptr: PinProperties*; 1 if listed
-    Opcode8 = 8,              // index: passed to onOpcode8Index when > 0; returns 0
-    ReceiveData = 12,         // value, index, ptr: data message from the panel half
-    QueryProcessRoutine = 13, // returns the address of the RoutineQuery record
+    Open = 0,                  // build plugs, select the first routine; returns 0
+    Close = 1,                 // close and destroy the object; returns 1
+    SetSampleRate = 2,         // opt: samples per second; returns 0
+    SetBlockSize = 3,          // value: samples per block; returns 0
+    GetPinProperties = 6,      // index: listing index, ptr: PinProperties*; 1 if listed
+    Opcode8 = 8,               // index: passed to onOpcode8Index when > 0; returns 0
+    ReceiveData = 12,          // value, index, ptr: data message from the panel half
+    QueryProcessRoutine = 13,  // returns the address of the RoutineQuery record
 };
 
 // Opcodes a processing object passes to HostCallback. "pin" is a plug index.
 enum class HostOp : int32_t {
-    SetPinStatus = 0,           // index: pin, value: PinStatus, ptr: time of change
-    IsPinConnected = 1,         // index: pin; nonzero when connected
-    GetSampleClock = 3,         // the current sample clock
-    SendMidi = 4,               // index: MIDI pin, value: packed message, ptr: time
-    GetPinBuffer = 7,           // index: pin; address of its float sample buffer
-    GetBlockStartClock = 8,     // index: pin; sample clock of element 0 of its buffer
-    GetTimeInfo = 9,            // value: 1536; address of the time record, or 0
-    RequestSleep = 10,          // no further work until an event arrives
-    FillScratchBuffer = 11,     // ptr: a 100-byte buffer the host may fill
-    GetPinCount = 14,           // pins of the processing object as the host counts them
-    GetFilePath = 16,           // index: FileName pin, value: buffer size, ptr: buffer
-    SendData = 17,              // index: byte count incl. NUL, ptr: bytes for the panel
-    QueueEvent = 19,            // ptr: ModuleEvent to hand back later; host copies it
-    ProcessRoutineChanged = 22, // the record's `process` entry has changed
+    SetPinStatus = 0,            // index: pin, value: PinStatus, ptr: time of change
+    IsPinConnected = 1,          // index: pin; nonzero when connected
+    GetSampleClock = 3,          // the current sample clock
+    SendMidi = 4,                // index: MIDI pin, value: packed message, ptr: time
+    GetPinBuffer = 7,            // index: pin; address of its float sample buffer
+    GetBlockStartClock = 8,      // index: pin; sample clock of element 0 of its buffer
+    GetTimeInfo = 9,             // value: 1536; address of the time record, or 0
+    RequestSleep = 10,           // no further work until an event arrives
+    FillScratchBuffer = 11,      // ptr: a 100-byte buffer the host may fill
+    GetPinCount = 14,            // pins of the processing object as the host counts them
+    GetFilePath = 16,            // index: FileName pin, value: buffer size, ptr: buffer
+    SendData = 17,               // index: byte count incl. NUL, ptr: bytes for the panel
+    QueueEvent = 19,             // ptr: ModuleEvent to hand back later; host copies it
+    ProcessRoutineChanged = 22,  // the record's `process` entry has changed
 };
 
 enum class PinDirection : int32_t {
@@ -85,14 +85,18 @@ enum class PinFlag : int32_t {
     FileName = 0x10,      // a Text pin naming a file; kindExtra is its extension
     Bit100 = 0x100,
     Bit200 = 0x200,
-    PanelSide = 0x400,    // belongs to the panel half: no plug on the processing side
+    PanelSide = 0x400,             // belongs to the panel half: no plug on the processing side
     VisibleToProcessing = 0x8000,  // with PanelSide: the processing side gets a plug anyway
     Bit10000 = 0x10000,
     Bit20000 = 0x20000,
 };
 
-constexpr int32_t operator|(PinFlag a, PinFlag b) { return int32_t(a) | int32_t(b); }
-constexpr bool hasFlag(int32_t flags, PinFlag f) { return (flags & int32_t(f)) != 0; }
+constexpr int32_t operator|(PinFlag a, PinFlag b) {
+    return int32_t(a) | int32_t(b);
+}
+constexpr bool hasFlag(int32_t flags, PinFlag f) {
+    return (flags & int32_t(f)) != 0;
+}
 
 enum class PinStatus : int32_t {
     Static = 0,     // the value does not change
@@ -136,37 +140,37 @@ struct ModuleDescriptor {
 
 // Embedded in every processing object; makeModule(…, 1, …) returns its address.
 struct ModuleRecord {
-    int32_t stamp;              // build constant of the library; never read by the module
-    int32_t recordVersion;      // 1
-    void* hostPtr;              // fourth argument of makeModule, stored untouched
-    void* object;               // the processing object containing this record
-    int32_t reserved0;          // 0
+    int32_t stamp;                // build constant of the library; never read by the module
+    int32_t recordVersion;        // 1
+    void* hostPtr;                // fourth argument of makeModule, stored untouched
+    void* object;                 // the processing object containing this record
+    int32_t reserved0;            // 0
     RecordDispatcher dispatcher;  // receives this record's address; fixed for life
-    ProcessEntry process;       // current process routine; receives `object`
-    EventEntry event;           // event entry; receives `object`; fixed for life
-    int32_t reserved[4];        // 0
+    ProcessEntry process;         // current process routine; receives `object`
+    EventEntry event;             // event entry; receives `object`; fixed for life
+    int32_t reserved[4];          // 0
 };
 
 // Description of one pin; the asker supplies it zeroed.
 struct PinProperties {
-    void* variable;             // module member holding the value; null for MIDI pins
+    void* variable;  // module member holding the value; null for MIDI pins
     PinDirection direction;
     PinKind kind;
-    const char* name;           // label
-    const char* defaultValue;   // default as text, or null
-    const char* kindExtra;      // Enum: "a,b=5,c" item list; FileName Text: extension
-    int32_t flags;              // PinFlag bits
-    int32_t reserved;           // never written; 0
+    const char* name;          // label
+    const char* defaultValue;  // default as text, or null
+    const char* kindExtra;     // Enum: "a,b=5,c" item list; FileName Text: extension
+    int32_t flags;             // PinFlag bits
+    int32_t reserved;          // never written; 0
 };
 
 // An event handed to the event entry, or queued with HostOp::QueueEvent.
 struct ModuleEvent {
-    int32_t time;     // sample clock at which the event applies
+    int32_t time;  // sample clock at which the event applies
     EventType type;
-    int32_t value;    // PinStatusChange: PinStatus; Midi: packed message
-    int32_t value2;   // Midi: low 16 bits passed on to the module
-    intptr_t extra;   // PinStatusChange: plug index; DeferredCall: DeferredEntry
-    void* link;       // 0 when queued by a module; the host's own use
+    int32_t value;   // PinStatusChange: PinStatus; Midi: packed message
+    int32_t value2;  // Midi: low 16 bits passed on to the module
+    intptr_t extra;  // PinStatusChange: plug index; DeferredCall: DeferredEntry
+    void* link;      // 0 when queued by a module; the host's own use
 };
 
 // The current routine of a processing object: entry and three zero binding words.
@@ -187,22 +191,22 @@ constexpr int32_t kPanelRecordMagic = 0x5A4F4C4B;  // "ZOLK"
 
 // Embedded in every panel object; makeModule(…, 2, …) returns its address.
 struct PanelRecord {
-    int32_t magic;               // kPanelRecordMagic
-    int32_t recordVersion;       // 1
-    RecordDispatcher dispatcher; // shared by all panel objects; finds the object via `object`
-    void* hostPtr;               // fourth argument of makeModule, stored untouched
-    void* object;                // the panel object containing this record
-    int32_t reserved[5];         // 0
+    int32_t magic;                // kPanelRecordMagic
+    int32_t recordVersion;        // 1
+    RecordDispatcher dispatcher;  // shared by all panel objects; finds the object via `object`
+    void* hostPtr;                // fourth argument of makeModule, stored untouched
+    void* object;                 // the panel object containing this record
+    int32_t reserved[5];          // 0
 };
 
 // The host's time and transport record (HostOp::GetTimeInfo). Host-owned and
 // read during the call only; the words not named here are the host's own.
 struct TimeInfo {
     double hostReserved0[3];
-    double ppqPosition;       // musical position in beats at element 0 of the block
-    double tempo;             // beats per minute
+    double ppqPosition;  // musical position in beats at element 0 of the block
+    double tempo;        // beats per minute
     int32_t hostReserved1[11];
-    int32_t flags;            // kTransportRunning when the transport runs
+    int32_t flags;  // kTransportRunning when the transport runs
 };
 
 constexpr int32_t kTransportRunning = 0x2;

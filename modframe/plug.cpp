@@ -16,8 +16,8 @@ void Plug::initialize(ProcessingModule* module, int32_t index, PinKind kind, voi
 
     switch (kind) {
         case PinKind::Audio:
-            storage_.buffer = reinterpret_cast<float*>(
-                module->callHost(HostOp::GetPinBuffer, index, 0, nullptr));
+            storage_.buffer =
+                reinterpret_cast<float*>(module->callHost(HostOp::GetPinBuffer, index, 0, nullptr));
             valuePtr_ = &storage_;
             break;
         case PinKind::Int:
@@ -25,9 +25,7 @@ void Plug::initialize(ProcessingModule* module, int32_t index, PinKind kind, voi
             break;
         case PinKind::Enum:
         case PinKind::Bool:
-        case PinKind::Float:
-            valuePtr_ = &storage_;
-            break;
+        case PinKind::Float: valuePtr_ = &storage_; break;
         default:  // Text, Midi and unused kinds keep no value
             break;
     }

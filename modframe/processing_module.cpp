@@ -46,19 +46,13 @@ void ProcessingModule::eventEntry(void* object, ModuleEvent* event) noexcept {
 intptr_t ProcessingModule::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr,
                                     float opt) {
     switch (DispatchOp(opcode)) {
-        case DispatchOp::Open:
-            open();
-            return 0;
+        case DispatchOp::Open: open(); return 0;
         case DispatchOp::Close:
             close();
             destroy();
             return 1;
-        case DispatchOp::SetSampleRate:
-            setSampleRate(opt);
-            return 0;
-        case DispatchOp::SetBlockSize:
-            setBlockSize(value);
-            return 0;
+        case DispatchOp::SetSampleRate: setSampleRate(opt); return 0;
+        case DispatchOp::SetBlockSize: setBlockSize(value); return 0;
         case DispatchOp::GetPinProperties:
             if (ptr == nullptr) return 0;
             return getPinProperties(index, static_cast<PinProperties*>(ptr)) ? 1 : 0;
@@ -66,9 +60,7 @@ intptr_t ProcessingModule::dispatch(int32_t opcode, int32_t index, int32_t value
             onOpcode8();
             if (index > 0) onOpcode8Index(index);
             return 0;
-        case DispatchOp::ReceiveData:
-            receiveData(value, index, ptr);
-            return 0;
+        case DispatchOp::ReceiveData: receiveData(value, index, ptr); return 0;
         case DispatchOp::QueryProcessRoutine:
             routineQuery = RoutineQuery{1, 16, &currentRoutine_, 0};
             return reinterpret_cast<intptr_t>(&routineQuery);
@@ -95,9 +87,13 @@ void ProcessingModule::handleEvent(ModuleEvent* event) {
 void ProcessingModule::onPlugStateChange(Plug&) {}
 void ProcessingModule::onMidiEvent(int32_t, int32_t, int16_t) {}
 void ProcessingModule::receiveData(int32_t, int32_t, void*) {}
-bool ProcessingModule::getPinProperties(int32_t, PinProperties*) { return false; }
+bool ProcessingModule::getPinProperties(int32_t, PinProperties*) {
+    return false;
+}
 
-void ProcessingModule::open() { buildPlugTable(kCurrentPlugRules); }
+void ProcessingModule::open() {
+    buildPlugTable(kCurrentPlugRules);
+}
 
 void ProcessingModule::buildPlugTable(PlugRules rules) {
     plugs_.reset();
@@ -141,7 +137,9 @@ int32_t ProcessingModule::sampleClock() {
     return int32_t(callHost(HostOp::GetSampleClock, 0, 0, nullptr));
 }
 
-void ProcessingModule::requestSleep() { callHost(HostOp::RequestSleep, 0, 0, nullptr); }
+void ProcessingModule::requestSleep() {
+    callHost(HostOp::RequestSleep, 0, 0, nullptr);
+}
 
 void ProcessingModule::setProcessRoutine(ProcessRoutine routine) {
     if (routine.entry == currentRoutine_.entry) return;
@@ -169,13 +167,9 @@ void ProcessingModule2120::handleEvent(ModuleEvent* event) {
 intptr_t ProcessingModule2120::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr,
                                         float opt) {
     switch (DispatchOp(opcode)) {
-        case DispatchOp::Opcode8:
-            onOpcode8();
-            return 0;
-        case DispatchOp::QueryProcessRoutine:
-            return 0;
-        default:
-            return ProcessingModule::dispatch(opcode, index, value, ptr, opt);
+        case DispatchOp::Opcode8: onOpcode8(); return 0;
+        case DispatchOp::QueryProcessRoutine: return 0;
+        default: return ProcessingModule::dispatch(opcode, index, value, ptr, opt);
     }
 }
 

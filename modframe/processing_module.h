@@ -14,8 +14,12 @@ namespace modframe {
 extern const int32_t kLibraryStamp;
 
 // A time stamp travels in the pointer argument, sign-extended to pointer width.
-inline void* timeArgument(int32_t time) { return reinterpret_cast<void*>(intptr_t(time)); }
-inline int32_t timeFromArgument(const void* ptr) { return int32_t(reinterpret_cast<intptr_t>(ptr)); }
+inline void* timeArgument(int32_t time) {
+    return reinterpret_cast<void*>(intptr_t(time));
+}
+inline int32_t timeFromArgument(const void* ptr) {
+    return int32_t(reinterpret_cast<intptr_t>(ptr));
+}
 
 class ProcessingModule {
 public:
@@ -87,8 +91,7 @@ class ProcessingModule2120 : public ProcessingModule {
 public:
     using ProcessingModule::ProcessingModule;
     void handleEvent(ModuleEvent* event) override;
-    intptr_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr,
-                      float opt) override;
+    intptr_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) override;
 
 protected:
     void open() override { buildPlugTable(kRev2120PlugRules); }

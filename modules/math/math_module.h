@@ -24,14 +24,9 @@ protected:
 
     bool getPinProperties(int32_t index, PinProperties* out) override {
         switch (index) {
-            case 0:
-                *out = pin(&inputBuffer, PinDirection::In, "Input", "0");
-                return true;
-            case 1:
-                *out = pin(&outputBuffer, PinDirection::Out, "Output", nullptr);
-                return true;
-            default:
-                return false;
+            case 0: *out = pin(&inputBuffer, PinDirection::In, "Input", "0"); return true;
+            case 1: *out = pin(&outputBuffer, PinDirection::Out, "Output", nullptr); return true;
+            default: return false;
         }
     }
 

@@ -11,6 +11,7 @@ extern "C" int32_t getModuleProperties(int32_t index, ModuleDescriptor* descript
     return modframe::describeModule(Function::texts, index, descriptor);
 }
 
-extern "C" void* makeModule(int32_t index, int32_t kind, HostCallback callback, void* hostPtr) noexcept {
+extern "C" void* makeModule(int32_t index, int32_t kind, HostCallback callback,
+                            void* hostPtr) noexcept {
     return modframe::makeProcessingOnly<Module>(index, kind, callback, hostPtr);
 }

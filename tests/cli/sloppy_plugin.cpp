@@ -12,8 +12,7 @@ ModuleRecord record{};
 
 intptr_t dispatch(void*, int32_t opcode, int32_t index, int32_t, void* ptr, float) {
     switch (opcode) {
-        case int32_t(DispatchOp::Close):
-            return 1;
+        case int32_t(DispatchOp::Close): return 1;
         case int32_t(DispatchOp::GetPinProperties):
             if (ptr == nullptr || index < 0 || index > 1) return 0;
             *static_cast<PinProperties*>(ptr) =
@@ -34,14 +33,11 @@ intptr_t dispatch(void*, int32_t opcode, int32_t index, int32_t, void* ptr, floa
                                            PinFlag::FileName | PinFlag::PanelSide,
                                            0};
             return 1;
-        case 4:
-            return 7;  // broken: an unknown opcode gets an answer
+        case 4: return 7;  // broken: an unknown opcode gets an answer
 #ifdef CRASH_ON_UNKNOWN_OPCODE
-        case 200:
-            __builtin_trap();
+        case 200: __builtin_trap();
 #endif
-        default:
-            return 0;  // broken for this revision: QueryProcessRoutine is not answered
+        default: return 0;  // broken for this revision: QueryProcessRoutine is not answered
     }
 }
 

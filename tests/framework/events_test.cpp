@@ -73,8 +73,12 @@ TEST(Revision2120, IgnoresDeferredCalls) {
     FakeHost host;
     auto* legacy = make<ProbeModule2120>(host);
     // An entry the legacy module could never have queued must not be called.
-    ModuleEvent call{0, EventType::DeferredCall, 0, 0,
-                     reinterpret_cast<intptr_t>(modframe::deferred<&ProbeModule::tick>()), nullptr};
+    ModuleEvent call{0,
+                     EventType::DeferredCall,
+                     0,
+                     0,
+                     reinterpret_cast<intptr_t>(modframe::deferred<&ProbeModule::tick>()),
+                     nullptr};
     deliver(legacy, call);
     EXPECT_EQ(legacy->deferredCalls, 0);
     dispatch(legacy, 1);

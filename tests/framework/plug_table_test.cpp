@@ -85,9 +85,9 @@ TEST(PlugTable, RepeatedAudioPinAsksTheHostForItsBufferOnce) {
 TEST(PlugTable, ShortOrLongListsAgainstTheHostCount) {
     float a = 0, b = 0, c = 0;
     // More pins than counted: the list is read only up to the count.
-    Opened<ProbeModule> longer({pin("A", PinKind::Float, &a), pin("B", PinKind::Float, &b),
-                                pin("C", PinKind::Float, &c)},
-                               2);
+    Opened<ProbeModule> longer(
+        {pin("A", PinKind::Float, &a), pin("B", PinKind::Float, &b), pin("C", PinKind::Float, &c)},
+        2);
     EXPECT_EQ(longer.module->plugCount(), 2);
     EXPECT_EQ(longer.module->plug(1).valuePtr(), &b);
     // Fewer pins without AutoDuplicate: the rest stay empty.
@@ -95,9 +95,8 @@ TEST(PlugTable, ShortOrLongListsAgainstTheHostCount) {
     EXPECT_TRUE(shorter.module->plug(1).isEmpty());
     EXPECT_TRUE(shorter.module->plug(2).isEmpty());
     // A trailing panel-only AutoDuplicate pin is not repeated.
-    Opened<ProbeModule> panel({pin("A", PinKind::Float, &a), pin("P", PinKind::Float, &b,
-                                                                  kPanel | kRepeat)},
-                              3);
+    Opened<ProbeModule> panel(
+        {pin("A", PinKind::Float, &a), pin("P", PinKind::Float, &b, kPanel | kRepeat)}, 3);
     EXPECT_TRUE(panel.module->plug(1).isEmpty());
     // No pins listed: nothing is initialized or repeated.
     Opened<ProbeModule> none({}, 2);

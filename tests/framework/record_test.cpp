@@ -78,7 +78,8 @@ TEST(Record, Opcode8CallsIndexHandlerOnlyForPositiveIndexAndNotIn2120) {
     dispatch(current, 8, 0);
     dispatch(current, 8, 3);
     dispatch(legacy, 8, 3);
-    EXPECT_EQ(journal, (std::vector<std::string>{"opcode8", "opcode8", "opcode8Index 3", "opcode8"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"opcode8", "opcode8", "opcode8Index 3", "opcode8"}));
     dispatch(current, 1);
     dispatch(legacy, 1);
 }

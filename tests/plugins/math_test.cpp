@@ -20,9 +20,15 @@ struct MathCase {
     double (*reference)(double);
 };
 
-double sine(double x) { return std::sin(x); }
-double square(double x) { return (x * x) * 10.0; }
-double cube(double x) { return ((x * x) * 10.0) * (x * 10.0); }
+double sine(double x) {
+    return std::sin(x);
+}
+double square(double x) {
+    return (x * x) * 10.0;
+}
+double cube(double x) {
+    return ((x * x) * 10.0) * (x * 10.0);
+}
 
 const MathCase kMath[] = {
     {"math_sin", "OXB Sin(x)", "OXB Sin(x)", "OXB Math Module (Sin)", sine},
@@ -30,7 +36,9 @@ const MathCase kMath[] = {
     {"math_pow3", "OXB Pow3(X)", "OXB Pow3(x)", "OXB Math Module (Pow3)", cube},
 };
 
-void PrintTo(const MathCase& c, std::ostream* os) { *os << c.deliverable; }
+void PrintTo(const MathCase& c, std::ostream* os) {
+    *os << c.deliverable;
+}
 
 class EachMath : public ::testing::TestWithParam<MathCase> {};
 INSTANTIATE_TEST_SUITE_P(Math, EachMath, ::testing::ValuesIn(kMath),
@@ -103,9 +111,9 @@ TEST(Math, KnownValues) {
         const char* deliverable;
         float input;
         float expected;
-    } cases[] = {{"math_pow3", 0.5f, 12.5f},          {"math_pow2", 0.5f, 2.5f},
-                 {"math_pow2", -0.3f, 0.9f},          {"math_sin", 0.5f, 0.4794255f},
-                 {"math_pow3", -0.5f, -12.5f},        {"math_pow2", -0.5f, 2.5f},
+    } cases[] = {{"math_pow3", 0.5f, 12.5f},      {"math_pow2", 0.5f, 2.5f},
+                 {"math_pow2", -0.3f, 0.9f},      {"math_sin", 0.5f, 0.4794255f},
+                 {"math_pow3", -0.5f, -12.5f},    {"math_pow2", -0.5f, 2.5f},
                  {"math_sin", -0.5f, -0.4794255f}};
     for (const auto& c : cases) {
         Instance m(load(c.deliverable), InstanceOptions{.blockSize = 16});
