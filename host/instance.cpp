@@ -189,29 +189,23 @@ const Instance::PlugState* Instance::state(int32_t plug) const {
     return plugs_[size_t(plug)].get();
 }
 
-void Instance::setValue(int32_t plug, double value, int64_t time) {
+Instance::PendingEvent Instance::statusChange(int32_t plug, PinStatus status, int64_t time) const {
     PendingEvent event;
     event.time = nextSample(time);
-    event.event = ModuleEvent{clockWord(event.time),
-                              EventType::PinStatusChange,
-                              int32_t(PinStatus::OneOff),
-                              0,
-                              plug,
-                              nullptr};
+    event.event = ModuleEvent{
+        clockWord(event.time), EventType::PinStatusChange, int32_t(status), 0, plug, nullptr};
+    return event;
+}
+
+void Instance::setValue(int32_t plug, double value, int64_t time) {
+    PendingEvent event = statusChange(plug, PinStatus::OneOff, time);
     event.writesValue = true;
     event.number = value;
     queue(std::move(event));
 }
 
 void Instance::setText(int32_t plug, const std::string& text, int64_t time) {
-    PendingEvent event;
-    event.time = nextSample(time);
-    event.event = ModuleEvent{clockWord(event.time),
-                              EventType::PinStatusChange,
-                              int32_t(PinStatus::OneOff),
-                              0,
-                              plug,
-                              nullptr};
+    PendingEvent event = statusChange(plug, PinStatus::OneOff, time);
     event.writesValue = true;
     event.text = text;
     queue(std::move(event));
@@ -222,11 +216,7 @@ void Instance::setConnected(int32_t plug, bool connected) {
 }
 
 void Instance::queueStatus(int32_t plug, PinStatus status, int64_t time) {
-    PendingEvent event;
-    event.time = nextSample(time);
-    event.event = ModuleEvent{
-        clockWord(event.time), EventType::PinStatusChange, int32_t(status), 0, plug, nullptr};
-    queue(std::move(event));
+    queue(statusChange(plug, status, time));
 }
 
 void Instance::queueMidi(int32_t message, int64_t time, int32_t value2) {

@@ -119,6 +119,7 @@ private:
                                  void* ptr, float opt) noexcept;
     intptr_t answer(HostOp opcode, int32_t index, int32_t value, void* ptr);
     intptr_t filePath(int32_t plug, int32_t size, char* out) const;
+    PendingEvent statusChange(int32_t plug, PinStatus status, int64_t time) const;
     void queue(PendingEvent event);
     void deliver(PendingEvent& event);
     void runStretch(int32_t offset, int32_t count);
