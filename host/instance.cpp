@@ -57,6 +57,7 @@ struct Instance::PendingEvent {
 struct Instance::PlugState {
     const PinInfo* pin = nullptr;
     std::vector<float> buffer;
+    float* source = nullptr;  // another instance's output this input reads
     std::string text;
     bool connected = false;
     StatusReport output;
@@ -136,7 +137,9 @@ void Instance::attachBuffers() {
     for (auto& plug : plugs_) {
         if (plug->pin->kind != PinKind::Audio) continue;
         plug->buffer.assign(size_t(bufferSamples(blockSize_)), 0.0f);
-        if (plug->pin->variable) *static_cast<float**>(plug->pin->variable) = plug->buffer.data();
+        if (plug->pin->variable)
+            *static_cast<float**>(plug->pin->variable) =
+                plug->source ? plug->source : plug->buffer.data();
     }
 }
 
@@ -228,11 +231,25 @@ void Instance::queueMidi(int32_t message, int64_t time, int32_t value2) {
 
 float* Instance::buffer(int32_t plug) {
     auto* s = state(plug);
-    return s && !s->buffer.empty() ? s->buffer.data() : nullptr;
+    if (s == nullptr || s->buffer.empty()) return nullptr;
+    return s->source ? s->source : s->buffer.data();
 }
 
 void Instance::fillBuffer(int32_t plug, float sample) {
-    if (auto* s = state(plug)) std::fill(s->buffer.begin(), s->buffer.end(), sample);
+    auto* s = state(plug);
+    if (s && !s->source) std::fill(s->buffer.begin(), s->buffer.end(), sample);
+}
+
+void Instance::readFrom(int32_t plug, float* samples) {
+    auto* s = state(plug);
+    if (s == nullptr || s->pin->kind != PinKind::Audio) return;
+    s->source = samples;
+    if (s->pin->variable) *static_cast<float**>(s->pin->variable) = buffer(plug);
+}
+
+int64_t Instance::clockFromWord(int32_t word) const {
+    // Clock words wrap; a word is taken as the clock nearest to now.
+    return clock_ + int32_t(uint32_t(word) - uint32_t(clockWord(clock_)));
 }
 
 double Instance::value(int32_t plug) const {
@@ -275,7 +292,7 @@ void Instance::writeMember(int32_t plug, const PendingEvent& event) {
             *static_cast<const char**>(member) = s->text.c_str();
             break;
         case PinKind::Audio:  // an unconnected audio input holds its default volts
-            std::fill(s->buffer.begin(), s->buffer.end(), float(event.number * 0.1));
+            fillBuffer(plug, float(event.number * 0.1));
             break;
         default: break;
     }
@@ -355,19 +372,23 @@ intptr_t Instance::hostCallback(void* record, int32_t opcode, int32_t index, int
 intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr) {
     switch (opcode) {
         case HostOp::SetPinStatus:
-            if (auto* s = state(index))
-                s->output =
-                    StatusReport{PinStatus(value), int32_t(reinterpret_cast<intptr_t>(ptr)), true};
+            if (auto* s = state(index)) {
+                int32_t time = int32_t(reinterpret_cast<intptr_t>(ptr));
+                s->output = StatusReport{PinStatus(value), time, true};
+                if (statusListener_) statusListener_(index, PinStatus(value), clockFromWord(time));
+            }
             return 0;
         case HostOp::IsPinConnected: {
             auto* s = state(index);
             return s && s->connected ? 1 : 0;
         }
         case HostOp::GetSampleClock: return clockWord(clock_);
-        case HostOp::SendMidi:
-            sentMidi_.push_back(
-                MidiMessage{int32_t(reinterpret_cast<intptr_t>(ptr)), index, value});
+        case HostOp::SendMidi: {
+            int32_t time = int32_t(reinterpret_cast<intptr_t>(ptr));
+            sentMidi_.push_back(MidiMessage{time, index, value});
+            if (midiListener_) midiListener_(index, value, clockFromWord(time));
             return 0;
+        }
         case HostOp::GetPinBuffer: return reinterpret_cast<intptr_t>(buffer(index));
         case HostOp::GetBlockStartClock: return clockWord(blockStart_);
         case HostOp::GetTimeInfo:
@@ -387,9 +408,7 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
                 PendingEvent event;
                 event.event = *static_cast<const ModuleEvent*>(ptr);
                 event.event.link = nullptr;
-                // Clock words wrap; a stamp is taken as the clock nearest to now.
-                event.time =
-                    clock_ + int32_t(uint32_t(event.event.time) - uint32_t(clockWord(clock_)));
+                event.time = clockFromWord(event.event.time);
                 queue(std::move(event));
             }
             return 0;

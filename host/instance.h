@@ -3,6 +3,7 @@
 // delivers events at their sample and records every call it receives.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,7 +85,20 @@ public:
     void queueMidi(int32_t message, int64_t time = -1, int32_t value2 = 0);
     // The block buffer of an audio pin (blockSize samples), or null.
     float* buffer(int32_t plug);
+    // Fills the pin's own buffer; does nothing for an input that reads another's.
     void fillBuffer(int32_t plug, float sample);
+    // Makes an audio input read `samples` (another instance's output buffer)
+    // instead of a buffer of its own.
+    void readFrom(int32_t plug, float* samples);
+
+    // Called for every status the module reports for one of its outputs.
+    using StatusListener = std::function<void(int32_t plug, PinStatus status, int64_t time)>;
+    void setStatusListener(StatusListener listener) { statusListener_ = std::move(listener); }
+    // Called for every MIDI message the module sends.
+    using MidiListener = std::function<void(int32_t plug, int32_t message, int64_t time)>;
+    void setMidiListener(MidiListener listener) { midiListener_ = std::move(listener); }
+    // A sample-clock word as the module passes it, widened to the host's clock.
+    int64_t clockFromWord(int32_t word) const;
 
     // Output values as the module left them in its members.
     double value(int32_t plug) const;
@@ -152,6 +166,8 @@ private:
     TimeInfo timeInfo_{};
     bool timeInfoAvailable_ = true;
 
+    StatusListener statusListener_;
+    MidiListener midiListener_;
     std::vector<HostCall> traffic_;
     std::vector<MidiMessage> sentMidi_;
     std::vector<std::vector<uint8_t>> sentData_;
