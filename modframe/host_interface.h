@@ -60,6 +60,35 @@ enum class HostOp : int32_t {
     ProcessRoutineChanged = 22,  // the record's `process` entry has changed
 };
 
+// Opcodes the host sends to a PanelRecord dispatcher.
+enum class PanelOp : int32_t {
+    Open = 0,         // index 1: keep the pins' values; anything else: write initial values
+    Close = 1,        // close and destroy the object; returns 1
+    Opcode2 = 2,      // index, ptr
+    Opcode3 = 3,      // ptr, opt bits, {index, value}
+    Opcode4 = 4,      // ptr, opt bits, {index, value}
+    Opcode5 = 5,      // ptr, opt bits, {index, value}
+    ReceiveData = 6,  // index: byte count incl. NUL, ptr: bytes from the processing half
+    PinChanged = 7,   // index: listing index of the pin whose value changed
+    Opcode8 = 8,      // ptr
+    Opcode9 = 9,      // ptr
+    Opcode10 = 10,    // returns 0 or 1
+    Opcode11 = 11,    // index
+    Opcode12 = 12,    // index
+};
+
+// Opcodes a panel object passes to HostCallback. "pin" is a listing index,
+// counting every pin of the module.
+enum class PanelHostOp : int32_t {
+    SendData = 2,         // index: byte count incl. NUL, ptr: bytes for the processing half
+    SetPinText = 6,       // index: pin, ptr: NUL-terminated text (never null)
+    GetPinText = 7,       // index: pin; address of the host's NUL-terminated text
+    GetPinValue = 14,     // index: pin, ptr: 4-byte cell the host fills with the value
+    SetPinValue = 15,     // index: pin, value: bool/int/enum value, opt: float value
+    GetPinWideText = 17,  // index: pin; value 0, ptr null: returns the unit count n
+                          // (with the NUL); value n, ptr: buffer of n char16_t units
+};
+
 enum class PinDirection : int32_t {
     In = 0,
     Out = 1,

@@ -56,4 +56,15 @@ void* makeProcessingOnly(int32_t index, int32_t kind, HostCallback callback,
     return makeHalf<Processing>(callback, hostPtr);
 }
 
+// makeModule of a library whose module has a processing and a panel half.
+template <class Processing, class Panel>
+void* makeWithPanel(int32_t index, int32_t kind, HostCallback callback, void* hostPtr) noexcept {
+    if (index != 0) return nullptr;
+    switch (MakeKind(kind)) {
+        case MakeKind::Processing: return makeHalf<Processing>(callback, hostPtr);
+        case MakeKind::Panel: return makeHalf<Panel>(callback, hostPtr);
+    }
+    return nullptr;
+}
+
 }  // namespace modframe
