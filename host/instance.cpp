@@ -26,6 +26,27 @@ int32_t clockWord(int64_t clock) {
     return int32_t(uint32_t(uint64_t(clock)));
 }
 
+PinValue defaultOf(const PinInfo& pin) {
+    PinValue value;
+    if (!pin.defaultValue) return value;
+    value.text = *pin.defaultValue;
+    value.number = std::strtod(value.text.c_str(), nullptr);
+    if (pin.kind == PinKind::Enum)
+        for (const auto& item : parseEnumItems(pin.kindExtra.value_or("")))
+            if (item.label == value.text) value.number = item.value;
+    return value;
+}
+
+// The panel pin "<x> - In" that carries a processing output "<x> - Out".
+int32_t partnerOf(const PinInfo& out, const std::vector<PinInfo>& pins) {
+    constexpr std::string_view kOut = " - Out";
+    if (out.direction != PinDirection::Out || !out.name.ends_with(kOut)) return -1;
+    std::string in = out.name.substr(0, out.name.size() - kOut.size()) + " - In";
+    for (const auto& pin : pins)
+        if (pin.name == in && hasFlag(pin.flags, PinFlag::PanelSide)) return pin.listingIndex;
+    return -1;
+}
+
 size_t editDistance(std::string_view a, std::string_view b) {
     std::vector<size_t> row(b.size() + 1);
     for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
@@ -52,6 +73,8 @@ struct Instance::PendingEvent {
     bool writesValue = false;
     double number = 0.0;
     std::string text;
+    bool carriesData = false;  // a data message for ReceiveData
+    std::vector<uint8_t> data;
 };
 
 struct Instance::PlugState {
@@ -87,9 +110,14 @@ Instance::Instance(std::shared_ptr<const PluginLibrary> library, InstanceOptions
         plugs_[size_t(pin.plugIndex)] = std::make_unique<PlugState>();
         plugs_[size_t(pin.plugIndex)]->pin = &pin;
     }
+    for (const auto& pin : pins_) {
+        values_.push_back(defaultOf(pin));
+        partner_.push_back(partnerOf(pin, pins_));
+    }
     pending_.reserve(256);
     timeInfo_.tempo = 120.0;
     attachBuffers();
+    if (options_.createPanel) panel_ = std::make_unique<PanelHalf>(*this);
 }
 
 Instance::~Instance() {
@@ -108,6 +136,7 @@ void Instance::open() {
     if (options_.initialStatus) writeDefaults();
     dispatch(DispatchOp::Open);
     open_ = true;
+    if (panel()) panel_->open(options_.keepPanelValues);
     if (!options_.initialStatus) return;
     for (const auto& plug : plugs_)
         if (plug->pin->direction != PinDirection::Out && plug->pin->kind != PinKind::Midi)
@@ -115,6 +144,7 @@ void Instance::open() {
 }
 
 void Instance::close() {
+    if (panel_) panel_->close();
     if (record_ == nullptr) return;
     dispatch(DispatchOp::Close);
     record_ = nullptr;
@@ -149,14 +179,8 @@ void Instance::writeDefaults() {
         if (pin.direction == PinDirection::Out || !pin.defaultValue) continue;
         PendingEvent value;
         value.writesValue = true;
-        value.text = *pin.defaultValue;
-        if (pin.kind == PinKind::Enum) {
-            value.number = std::strtod(value.text.c_str(), nullptr);
-            for (const auto& item : parseEnumItems(pin.kindExtra.value_or("")))
-                if (item.label == value.text) value.number = item.value;
-        } else {
-            value.number = std::strtod(value.text.c_str(), nullptr);
-        }
+        value.number = values_[size_t(pin.listingIndex)].number;
+        value.text = values_[size_t(pin.listingIndex)].text;
         writeMember(pin.plugIndex, value);
     }
 }
@@ -282,6 +306,8 @@ void Instance::writeMember(int32_t plug, const PendingEvent& event) {
     auto* s = state(plug);
     if (!s || !s->pin->variable) return;
     void* member = s->pin->variable;
+    if (s->pin->kind != PinKind::Audio)
+        values_[size_t(s->pin->listingIndex)] = PinValue{event.number, event.text};
     switch (s->pin->kind) {
         case PinKind::Enum: *static_cast<int16_t*>(member) = int16_t(event.number); break;
         case PinKind::Bool: *static_cast<uint8_t*>(member) = event.number != 0.0; break;
@@ -307,6 +333,11 @@ void Instance::queue(PendingEvent event) {
 }
 
 void Instance::deliver(PendingEvent& event) {
+    if (event.carriesData) {
+        asleep_ = false;
+        dispatch(DispatchOp::ReceiveData, int32_t(event.data.size()), 0, event.data.data());
+        return;
+    }
     if (event.writesValue && event.event.type == EventType::PinStatusChange)
         writeMember(int32_t(event.event.extra), event);
     asleep_ = false;
@@ -375,6 +406,7 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
             if (auto* s = state(index)) {
                 int32_t time = int32_t(reinterpret_cast<intptr_t>(ptr));
                 s->output = StatusReport{PinStatus(value), time, true};
+                publish(index);
                 if (statusListener_) statusListener_(index, PinStatus(value), clockFromWord(time));
             }
             return 0;
@@ -401,6 +433,7 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
             if (ptr != nullptr && index > 0 && index <= kMaxDataBytes) {
                 auto* bytes = static_cast<const uint8_t*>(ptr);
                 sentData_.emplace_back(bytes, bytes + index);
+                if (panel()) panel_->deliverData(bytes, index);
             }
             return 0;
         case HostOp::QueueEvent:
@@ -432,6 +465,73 @@ intptr_t Instance::filePath(int32_t plug, int32_t size, char* out) const {
     if (path.size() + 1 > size_t(size)) return 0;
     std::memcpy(out, path.c_str(), path.size() + 1);
     return 1;
+}
+
+}  // namespace modhost
+
+namespace modhost {
+
+const PinInfo* Instance::pinAt(int32_t listingIndex) const {
+    if (listingIndex < 0 || size_t(listingIndex) >= values_.size()) return nullptr;
+    return &pins_[size_t(listingIndex)];
+}
+
+const PinValue& Instance::pinValue(int32_t listingIndex) const {
+    static const PinValue none;
+    return pinAt(listingIndex) ? values_[size_t(listingIndex)] : none;
+}
+
+void Instance::setPin(int32_t listingIndex, PinValue value, int64_t time) {
+    const PinInfo* pin = pinAt(listingIndex);
+    if (pin == nullptr) return;
+    values_[size_t(listingIndex)] = value;
+    if (panel()) panel_->announce(listingIndex);
+    carryToProcessing(*pin, value, nextSample(time));
+}
+
+void Instance::setPin(std::string_view name, double number, int64_t time) {
+    setPin(pin(name).listingIndex, PinValue{number, {}}, time);
+}
+
+void Instance::setPin(std::string_view name, const std::string& text, int64_t time) {
+    setPin(pin(name).listingIndex, PinValue{0.0, text}, time);
+}
+
+void Instance::panelWrote(int32_t listingIndex, PinValue value) {
+    const PinInfo* pin = pinAt(listingIndex);
+    if (pin == nullptr || values_[size_t(listingIndex)] == value) return;
+    values_[size_t(listingIndex)] = value;
+    carryToProcessing(*pin, value, clock_);
+    panel_->announce(listingIndex);
+}
+
+void Instance::carryToProcessing(const PinInfo& pin, const PinValue& value, int64_t time) {
+    if (pin.plugIndex < 0 || pin.kind == PinKind::Audio || pin.kind == PinKind::Midi) return;
+    if (pin.kind == PinKind::Text)
+        setText(pin.plugIndex, value.text, time);
+    else
+        setValue(pin.plugIndex, value.number, time);
+}
+
+void Instance::panelSentData(const uint8_t* bytes, int32_t count) {
+    PendingEvent event;
+    event.time = clock_;
+    event.carriesData = true;
+    event.data.assign(bytes, bytes + count);
+    queue(std::move(event));
+}
+
+void Instance::publish(int32_t plug) {
+    const PinInfo& pin = *state(plug)->pin;
+    if (pin.direction != PinDirection::Out || pin.kind == PinKind::Audio ||
+        pin.kind == PinKind::Midi)
+        return;
+    PinValue published{value(plug), text(plug)};
+    values_[size_t(pin.listingIndex)] = published;
+    int32_t partner = partner_[size_t(pin.listingIndex)];
+    if (partner < 0 || !panel()) return;
+    values_[size_t(partner)] = published;
+    panel_->announce(partner);
 }
 
 }  // namespace modhost

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/panel_half.h"
 #include "host/pin_table.h"
 #include "host/plugin_library.h"
 
@@ -35,6 +36,14 @@ struct MidiMessage {
     int32_t message;
 };
 
+// The host's value of one pin: numbers for bool, int, enum and float pins,
+// text for text pins.
+struct PinValue {
+    double number = 0.0;
+    std::string text;
+    bool operator==(const PinValue&) const = default;
+};
+
 struct InstanceOptions {
     float sampleRate = 44100.0f;
     int32_t blockSize = 1024;
@@ -43,6 +52,8 @@ struct InstanceOptions {
     bool recordTraffic = true;
     // Write default values, open, and announce every input's status at clock 0.
     bool initialStatus = true;
+    bool createPanel = true;       // make the panel half when the library has one
+    bool keepPanelValues = false;  // open the panel with keepValues
 };
 
 class Instance {
@@ -100,6 +111,18 @@ public:
     // A sample-clock word as the module passes it, widened to the host's clock.
     int64_t clockFromWord(int32_t word) const;
 
+    // Pins by listing index, as both halves share them (see panel_half.h).
+    const PinInfo* pinAt(int32_t listingIndex) const;
+    const PinValue& pinValue(int32_t listingIndex) const;
+    // Sets a pin the way a user does on the panel or in the property sheet.
+    void setPin(int32_t listingIndex, PinValue value, int64_t time = -1);
+    void setPin(std::string_view name, double number, int64_t time = -1);
+    void setPin(std::string_view name, const std::string& text, int64_t time = -1);
+    PanelHalf* panel() { return panel_ && panel_->isMade() ? panel_.get() : nullptr; }
+    // What the panel half does through the host.
+    void panelWrote(int32_t listingIndex, PinValue value);
+    void panelSentData(const uint8_t* bytes, int32_t count);
+
     // Output values as the module left them in its members.
     double value(int32_t plug) const;
     std::string text(int32_t plug) const;
@@ -139,6 +162,8 @@ private:
     void runStretch(int32_t offset, int32_t count);
     void writeMember(int32_t plug, const PendingEvent& event);
     void writeDefaults();
+    void publish(int32_t plug);
+    void carryToProcessing(const PinInfo& pin, const PinValue& value, int64_t time);
     void attachBuffers();
     PlugState* state(int32_t plug);
     const PlugState* state(int32_t plug) const;
@@ -151,6 +176,9 @@ private:
     std::vector<PinInfo> pins_;
     int32_t plugCount_ = 0;
     std::vector<std::unique_ptr<PlugState>> plugs_;
+    std::vector<PinValue> values_;  // by listing index
+    std::vector<int32_t> partner_;  // the panel pin a processing output is carried to, or -1
+    std::unique_ptr<PanelHalf> panel_;
     std::vector<PendingEvent> pending_;
     uint64_t eventSequence_ = 0;
 
