@@ -22,6 +22,10 @@ enum ExitCode : int {
 // Each registers its subcommand on `app`; running it leaves its exit code in `exitCode`.
 void addInfoCommand(CLI::App& app, int& exitCode);
 void addValidateCommand(CLI::App& app, int& exitCode);
+// Patches rendered offline; the remapper's rule checker and file remapper.
+void addRenderCommand(CLI::App& app, int& exitCode);
+void addRulesCommand(CLI::App& app, int& exitCode);
+void addRemapCommand(CLI::App& app, int& exitCode);
 
 // A processing object made straight through makeModule, without the bookkeeping of
 // Instance, so that commands see exactly what the library does. Closed when dropped.

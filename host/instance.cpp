@@ -345,7 +345,11 @@ void Instance::deliver(PendingEvent& event) {
 }
 
 void Instance::runStretch(int32_t offset, int32_t count) {
-    if (count <= 0 || asleep_ || record_ == nullptr || routine_ == nullptr) return;
+    if (count <= 0 || record_ == nullptr || routine_ == nullptr) return;
+    if (asleep_) {
+        ++skippedCalls_;
+        return;
+    }
     clock_ = blockStart_ + offset;
     ++processCalls_;
     routine_(record_->object, offset, count);
@@ -417,7 +421,7 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
         case HostOp::GetSampleClock: return clockWord(clock_);
         case HostOp::SendMidi: {
             int32_t time = int32_t(reinterpret_cast<intptr_t>(ptr));
-            sentMidi_.push_back(MidiMessage{time, index, value});
+            if (options_.recordSent) sentMidi_.push_back(MidiMessage{time, index, value});
             if (midiListener_) midiListener_(index, value, clockFromWord(time));
             return 0;
         }
@@ -432,7 +436,7 @@ intptr_t Instance::answer(HostOp opcode, int32_t index, int32_t value, void* ptr
         case HostOp::SendData:
             if (ptr != nullptr && index > 0 && index <= kMaxDataBytes) {
                 auto* bytes = static_cast<const uint8_t*>(ptr);
-                sentData_.emplace_back(bytes, bytes + index);
+                if (options_.recordSent) sentData_.emplace_back(bytes, bytes + index);
                 if (panel()) panel_->deliverData(bytes, index);
             }
             return 0;
@@ -485,8 +489,15 @@ void Instance::setPin(int32_t listingIndex, PinValue value, int64_t time) {
     const PinInfo* pin = pinAt(listingIndex);
     if (pin == nullptr) return;
     values_[size_t(listingIndex)] = value;
-    if (panel()) panel_->announce(listingIndex);
-    carryToProcessing(*pin, value, nextSample(time));
+    int64_t at = nextSample(time);
+    if (panel()) {
+        // The panel's own writes in answer are stamped with the user's moment.
+        int64_t now = clock_;
+        clock_ = std::max(at, clock_);
+        panel_->announce(listingIndex);
+        clock_ = now;
+    }
+    carryToProcessing(*pin, value, at);
 }
 
 void Instance::setPin(std::string_view name, double number, int64_t time) {
@@ -502,6 +513,7 @@ void Instance::panelWrote(int32_t listingIndex, PinValue value) {
     if (pin == nullptr || values_[size_t(listingIndex)] == value) return;
     values_[size_t(listingIndex)] = value;
     carryToProcessing(*pin, value, clock_);
+    if (panelWriteListener_) panelWriteListener_(listingIndex, clock_);
     panel_->announce(listingIndex);
 }
 

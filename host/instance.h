@@ -54,6 +54,9 @@ struct InstanceOptions {
     bool initialStatus = true;
     bool createPanel = true;       // make the panel half when the library has one
     bool keepPanelValues = false;  // open the panel with keepValues
+    // Keep every MIDI message and data message the module sends (sentMidi,
+    // sentData); a long render turns this off and listens instead.
+    bool recordSent = true;
 };
 
 class Instance {
@@ -108,6 +111,12 @@ public:
     // Called for every MIDI message the module sends.
     using MidiListener = std::function<void(int32_t plug, int32_t message, int64_t time)>;
     void setMidiListener(MidiListener listener) { midiListener_ = std::move(listener); }
+    // Called for every change the panel half writes to a pin, after it has
+    // been stored and carried to the processing half.
+    using PanelWriteListener = std::function<void(int32_t listingIndex, int64_t time)>;
+    void setPanelWriteListener(PanelWriteListener listener) {
+        panelWriteListener_ = std::move(listener);
+    }
     // A sample-clock word as the module passes it, widened to the host's clock.
     int64_t clockFromWord(int32_t word) const;
 
@@ -115,6 +124,8 @@ public:
     const PinInfo* pinAt(int32_t listingIndex) const;
     const PinValue& pinValue(int32_t listingIndex) const;
     // Sets a pin the way a user does on the panel or in the property sheet.
+    // The panel hears of it at once; what it writes in answer is carried to
+    // the processing half at `time` too.
     void setPin(int32_t listingIndex, PinValue value, int64_t time = -1);
     void setPin(std::string_view name, double number, int64_t time = -1);
     void setPin(std::string_view name, const std::string& text, int64_t time = -1);
@@ -136,6 +147,8 @@ public:
     int64_t blockStart() const { return blockStart_; }
     bool asleep() const { return asleep_; }
     int64_t processCalls() const { return processCalls_; }
+    // Stretches that were not processed because the module was asleep.
+    int64_t skippedCalls() const { return skippedCalls_; }
     ProcessEntry hostRoutine() const { return routine_; }
 
     TimeInfo& timeInfo() { return timeInfo_; }
@@ -189,6 +202,7 @@ private:
     int64_t clock_ = 0;
     bool asleep_ = false;
     int64_t processCalls_ = 0;
+    int64_t skippedCalls_ = 0;
     ProcessEntry routine_ = nullptr;
 
     TimeInfo timeInfo_{};
@@ -196,6 +210,7 @@ private:
 
     StatusListener statusListener_;
     MidiListener midiListener_;
+    PanelWriteListener panelWriteListener_;
     std::vector<HostCall> traffic_;
     std::vector<MidiMessage> sentMidi_;
     std::vector<std::vector<uint8_t>> sentData_;

@@ -1,4 +1,4 @@
-// modhost: inspects and checks plug-in libraries without a patch or an audio device.
+// modhost: inspects and checks plug-in libraries and renders patches, without an audio device.
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
     int exitCode = modhost::kExitSuccess;
     modhost::addInfoCommand(app, exitCode);
     modhost::addValidateCommand(app, exitCode);
+    modhost::addRenderCommand(app, exitCode);
+    modhost::addRulesCommand(app, exitCode);
+    modhost::addRemapCommand(app, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
