@@ -73,7 +73,8 @@ struct Instance::PendingEvent {
     bool writesValue = false;
     double number = 0.0;
     std::string text;
-    bool carriesData = false;  // a data message for ReceiveData
+    bool rewritesStoredValue = false;  // write the host's stored value first
+    bool carriesData = false;          // a data message for ReceiveData
     std::vector<uint8_t> data;
 };
 
@@ -91,7 +92,7 @@ Instance::Instance(std::shared_ptr<const PluginLibrary> library, InstanceOptions
       options_(std::move(options)),
       info_(library_->describe()),
       sampleRate_(options_.sampleRate),
-      blockSize_(options_.blockSize) {
+      blockSize_(std::min(options_.blockSize, kMaxBufferSamples)) {
     record_ = static_cast<ModuleRecord*>(library_->makeModule()(0, 1, &hostCallback, this));
     if (record_ == nullptr)
         throw HostError(library_->path() + ": makeModule(0, 1) made no processing object");
@@ -138,9 +139,15 @@ void Instance::open() {
     open_ = true;
     if (panel()) panel_->open(options_.keepPanelValues);
     if (!options_.initialStatus) return;
-    for (const auto& plug : plugs_)
-        if (plug->pin->direction != PinDirection::Out && plug->pin->kind != PinKind::Midi)
-            queueStatus(plug->pin->plugIndex, PinStatus::Static, blockStart_);
+    // Each input's first status comes with its stored value written again, so
+    // a module that works on its member in place never sees a value twice.
+    for (const auto& plug : plugs_) {
+        const PinInfo& pin = *plug->pin;
+        if (pin.direction == PinDirection::Out || pin.kind == PinKind::Midi) continue;
+        PendingEvent event = statusChange(pin.plugIndex, PinStatus::Static, blockStart_);
+        event.rewritesStoredValue = pin.kind != PinKind::Audio;
+        queue(std::move(event));
+    }
 }
 
 void Instance::close() {
@@ -158,7 +165,7 @@ void Instance::setSampleRate(float rate) {
 }
 
 void Instance::setBlockSize(int32_t size) {
-    blockSize_ = size;
+    blockSize_ = std::min(size, kMaxBufferSamples);
     attachBuffers();
     dispatch(DispatchOp::SetBlockSize, 0, size);
 }
@@ -337,6 +344,13 @@ void Instance::deliver(PendingEvent& event) {
         asleep_ = false;
         dispatch(DispatchOp::ReceiveData, int32_t(event.data.size()), 0, event.data.data());
         return;
+    }
+    if (event.rewritesStoredValue) {
+        const PinValue& stored =
+            values_[size_t(state(int32_t(event.event.extra))->pin->listingIndex)];
+        event.number = stored.number;
+        event.text = stored.text;
+        event.writesValue = true;
     }
     if (event.writesValue && event.event.type == EventType::PinStatusChange)
         writeMember(int32_t(event.event.extra), event);
@@ -525,7 +539,12 @@ void Instance::carryToProcessing(const PinInfo& pin, const PinValue& value, int6
         setValue(pin.plugIndex, value.number, time);
 }
 
+void Instance::restorePin(int32_t listingIndex, PinValue value) {
+    if (pinAt(listingIndex)) values_[size_t(listingIndex)] = std::move(value);
+}
+
 void Instance::panelSentData(const uint8_t* bytes, int32_t count) {
+    if (options_.recordSent) dataFromPanel_.emplace_back(bytes, bytes + count);
     PendingEvent event;
     event.time = clock_;
     event.carriesData = true;

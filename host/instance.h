@@ -46,7 +46,7 @@ struct PinValue {
 
 struct InstanceOptions {
     float sampleRate = 44100.0f;
-    int32_t blockSize = 1024;
+    int32_t blockSize = 1024;          // at most 2^20, the longest buffer the host keeps
     int32_t autoDuplicateRepeats = 0;  // extra pins the host counts for an AutoDuplicate pin
     std::string fileBase = ".";        // folder that relative file names are resolved against
     bool recordTraffic = true;
@@ -129,6 +129,9 @@ public:
     void setPin(int32_t listingIndex, PinValue value, int64_t time = -1);
     void setPin(std::string_view name, double number, int64_t time = -1);
     void setPin(std::string_view name, const std::string& text, int64_t time = -1);
+    // Restores a stored value (a saved patch) without announcing it: both
+    // halves find it from open on.
+    void restorePin(int32_t listingIndex, PinValue value);
     PanelHalf* panel() { return panel_ && panel_->isMade() ? panel_.get() : nullptr; }
     // What the panel half does through the host.
     void panelWrote(int32_t listingIndex, PinValue value);
@@ -160,6 +163,8 @@ public:
     const StatusReport& outputStatus(int32_t plug) const;
     const std::vector<MidiMessage>& sentMidi() const { return sentMidi_; }
     const std::vector<std::vector<uint8_t>>& sentData() const { return sentData_; }
+    // Data messages the panel half sent to the processing half, in order.
+    const std::vector<std::vector<uint8_t>>& dataFromPanel() const { return dataFromPanel_; }
 
 private:
     struct PendingEvent;
@@ -214,6 +219,7 @@ private:
     std::vector<HostCall> traffic_;
     std::vector<MidiMessage> sentMidi_;
     std::vector<std::vector<uint8_t>> sentData_;
+    std::vector<std::vector<uint8_t>> dataFromPanel_;
 };
 
 }  // namespace modhost

@@ -55,6 +55,14 @@ TEST(HostPins, UnknownNameSuggestsTheClosestPin) {
     }
 }
 
+TEST(HostBuffers, BlockSizeNeverExceedsTheLongestBuffer) {
+    Instance m(load("math_pow2"), InstanceOptions{.blockSize = 1 << 24});
+    EXPECT_EQ(m.blockSize(), 1 << 20);
+    m.setBlockSize(1 << 30);
+    EXPECT_EQ(m.blockSize(), 1 << 20);
+    EXPECT_EQ(m.traffic().size(), 0u);  // construction and rate changes make no host call
+}
+
 TEST(HostEvents, BlockIsSplitAtEachEventAndTheClockFollows) {
     Instance m(load("math_pow2"), InstanceOptions{.blockSize = 64, .initialStatus = false});
     m.open();

@@ -61,10 +61,33 @@ TEST_F(Routes, DataMessagesTravelBothWays) {
     EXPECT_EQ(texts(m.sentData()),
               (std::vector<std::string>{"knob 0.000000", "knob 0.500000", "got echo 1.000000"}));
     EXPECT_EQ(m.pinValue(kShown).text, "got echo 1.000000");
+    EXPECT_EQ(texts(m.dataFromPanel()), std::vector<std::string>{"echo 1.000000"});
     m.setPin("Label", std::string("hello"));  // the panel sends it to the processing half
     EXPECT_EQ(m.pinValue(kLabel).text, "hello");
     m.processBlock();
     EXPECT_EQ(m.pinValue(kShown).text, "got hello");
+}
+
+TEST(PanelOpen, RestoredValuesReachBothHalvesUnannounced) {
+    // The switch recovers its position from the stored switch values.
+    Instance restored(load("panel_switch6"), InstanceOptions{.keepPanelValues = true});
+    restored.restorePin(restored.pin("Switch 3").listingIndex, PinValue{1.0, {}});
+    restored.restorePin(restored.pin("Switch 5").listingIndex, PinValue{0.7, {}});
+    restored.open();
+    EXPECT_EQ(restored.pinValue(restored.pin("Panel 3").listingIndex).number, 1.0);
+    EXPECT_EQ(restored.pinValue(restored.pin("Panel 5").listingIndex).number, 0.0);
+    EXPECT_EQ(restored.pinValue(restored.pin("Switch 5").listingIndex).number, 0.0);
+}
+
+TEST(PanelOpen, FirstStatusRewritesTheStoredValue) {
+    // The module scales its member in place at every status change; a value
+    // stored before open must reach the output once scaled, not twice.
+    Instance m(load("guifloat_to_volts"),
+               InstanceOptions{.blockSize = 16, .keepPanelValues = true});
+    m.restorePin(m.pin("GUI 2 DSP").listingIndex, PinValue{5.0, {}});
+    m.open();
+    m.processBlock();
+    EXPECT_FLOAT_EQ(m.buffer(m.plug("Volts"))[0], 0.5f);
 }
 
 TEST(PanelOpen, KeepValuesIsPassedOn) {
