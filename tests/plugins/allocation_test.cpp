@@ -3,46 +3,13 @@
 // so allocations inside the plug-ins (whose C++ runtime is linked in) count too.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "allocation_counter.h"
 #include "host/instance.h"
 
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void* __libc_memalign(size_t, size_t);
-
-namespace {
-bool counting = false;
-long allocations = 0;
-void count() {
-    if (counting) ++allocations;
-}
-}  // namespace
-
-extern "C" void* malloc(size_t size) {
-    count();
-    return __libc_malloc(size);
-}
-extern "C" void* calloc(size_t n, size_t size) {
-    count();
-    return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t size) {
-    count();
-    return __libc_realloc(p, size);
-}
-extern "C" void* aligned_alloc(size_t alignment, size_t size) {
-    count();
-    return __libc_memalign(alignment, size);
-}
-
 namespace {
 
-struct Counting {
-    Counting() { allocations = 0, counting = true; }
-    ~Counting() { counting = false; }
-};
+using allocation_counter::allocations;
+using Counting = allocation_counter::CountingAllocations;
 
 class MathAllocations : public ::testing::TestWithParam<const char*> {};
 INSTANTIATE_TEST_SUITE_P(Math, MathAllocations,
@@ -56,7 +23,7 @@ TEST_P(MathAllocations, NoneAfterOpen) {
     {
         Counting c;
         m.open();
-        atOpen = allocations;
+        atOpen = allocations();
     }
     EXPECT_GT(atOpen, 0) << "the plug table is allocated at open, so counting must see it";
 
@@ -71,7 +38,7 @@ TEST_P(MathAllocations, NoneAfterOpen) {
             m.processBlock(17);
             m.callProcess(3, 11);
         }
-        atOpen = allocations;
+        atOpen = allocations();
     }
     EXPECT_EQ(atOpen, 0);
 }

@@ -6,38 +6,9 @@
 #include <cstdlib>
 #include <random>
 
+#include "allocation_counter.h"
 #include "host/commands.h"
 #include "plugin_fixture.h"
-
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void* __libc_memalign(size_t, size_t);
-
-namespace {
-bool counting = false;
-long allocations = 0;
-void count() {
-    if (counting) ++allocations;
-}
-}  // namespace
-
-extern "C" void* malloc(size_t size) {
-    count();
-    return __libc_malloc(size);
-}
-extern "C" void* calloc(size_t n, size_t size) {
-    count();
-    return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t size) {
-    count();
-    return __libc_realloc(p, size);
-}
-extern "C" void* aligned_alloc(size_t alignment, size_t size) {
-    count();
-    return __libc_memalign(alignment, size);
-}
 
 namespace plugin_test {
 namespace {
@@ -69,16 +40,19 @@ TEST(MidiBenderAllocations, NoneForMidiOnceTheRulesAreBuilt) {
         *static_cast<const char**>(pin.variable) = kRules[i];
     }
     ModuleEvent source{0, EventType::PinStatusChange, 1, 0, 2, nullptr};
-    counting = true;
-    record->event(record->object, &source);
-    counting = false;
-    EXPECT_GT(allocations, 0) << "building the rule table allocates, so counting must see it";
+    long whileBuilding;
+    {
+        allocation_counter::CountingAllocations counting;
+        record->event(record->object, &source);
+        whileBuilding = allocation_counter::allocations();
+    }
+    EXPECT_GT(whileBuilding, 0) << "building the rule table allocates, so counting must see it";
 
     std::mt19937 random(11);
     const int kControllers[] = {6, 38, 96, 97, 98, 99, 100, 101, 7};
+    long whileRemapping;
     {
-        counting = true;
-        allocations = 0;
+        allocation_counter::CountingAllocations counting;
         for (int i = 0; i < 20000; ++i) {
             int32_t word = i % 5 == 0 ? int32_t(random())
                                       : (0xB0 | int32_t(random() % 2)) |
@@ -88,9 +62,9 @@ TEST(MidiBenderAllocations, NoneForMidiOnceTheRulesAreBuilt) {
             record->event(record->object, &midi);
             record->process(record->object, 0, 64);
         }
-        counting = false;
+        whileRemapping = allocation_counter::allocations();
     }
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(whileRemapping, 0);
     EXPECT_GT(sent, 40000) << "the rules fired";
 }
 
