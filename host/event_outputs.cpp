@@ -1,6 +1,7 @@
 // Reports of pins to CSV files, and MIDI outputs to Standard MIDI Files and
 // readable logs.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "host/line_file.h"
@@ -107,6 +108,11 @@ public:
             file_ = std::make_unique<LineFile>(path);
         } else if (!midiFilesSupported()) {
             writeMidiFile(path, 960, {}, {});  // reports what this build lacks
+        } else if (facts_.tempo > 0.0 && !(tempoMicros() >= 1.0 && tempoMicros() <= 0xFFFFFF)) {
+            // Told now rather than after the render: the file stores 1 to 16777215.
+            throw HostError(path + ": a tempo of " + std::to_string(facts_.tempo) +
+                            " beats per minute cannot be stored in a MIDI file (about 3.6 to "
+                            "120000000)");
         }
     }
 
@@ -126,12 +132,13 @@ public:
     void finish() override {
         if (log_) return file_->close();
         std::vector<MidiFileTempo> tempo;
-        if (facts_.tempo > 0.0)
-            tempo.push_back(MidiFileTempo{0, int32_t(60.0e6 / facts_.tempo + 0.5)});
+        if (facts_.tempo > 0.0) tempo.push_back(MidiFileTempo{0, int32_t(tempoMicros())});
         writeMidiFile(path(), 960, tempo, tracks_);
     }
 
 private:
+    double tempoMicros() const { return std::round(60.0e6 / facts_.tempo); }
+
     std::vector<Probe> probes_;
     bool log_;
     RenderFacts facts_;

@@ -1,8 +1,12 @@
 #include "host/midi_file.h"
 
 #include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
+#include "host/midi_file_check.h"
 #include "host/midi_words.h"
 #include "host/plugin_library.h"
 
@@ -22,6 +26,11 @@ struct SmfDeleter {
     void operator()(smf_t* smf) const { smf_delete(smf); }
 };
 using SmfFile = std::unique_ptr<smf_t, SmfDeleter>;
+
+// Every time written stays at or below this pulse, so that any delta time
+// fits the format's 4-byte variable-length quantity.
+constexpr int32_t kLastPulse = 0x0FFFFFFF;
+constexpr int32_t kSlowestTempo = 0xFFFFFF;  // microseconds per quarter, 3 bytes
 
 // Channel messages and the short system messages; SysEx and meta events stay behind.
 bool isShortMessage(const smf_event_t* event) {
@@ -47,6 +56,23 @@ smf_event_t* messageEvent(int32_t message) {
                                     length > 2 ? data2 : -1);
 }
 
+// An empty file of `trackCount` tracks, the tempo map in the first.
+SmfFile newSmf(const std::string& path, int32_t ppqn, const std::vector<MidiFileTempo>& tempoMap,
+               size_t trackCount) {
+    SmfFile smf(smf_new());
+    if (!smf || smf_set_ppqn(smf.get(), ppqn) != 0) throw HostError(path + ": out of memory");
+    for (size_t t = 0; t < trackCount; ++t) {
+        smf_track_t* track = smf_track_new();
+        if (track == nullptr) throw HostError(path + ": out of memory");
+        smf_add_track(smf.get(), track);
+        if (t == 0)
+            for (const auto& tempo : tempoMap)
+                if (smf_event_t* e = tempoEvent(tempo.microsPerQuarter))
+                    smf_track_add_event_pulses(track, e, tempo.pulses);
+    }
+    return smf;
+}
+
 }  // namespace
 
 bool midiFilesSupported() {
@@ -54,8 +80,13 @@ bool midiFilesSupported() {
 }
 
 MidiFileContents readMidiFile(const std::string& path) {
-    SmfFile smf(smf_load(path.c_str()));
-    if (!smf) throw HostError(path + ": not a Standard MIDI File, or it cannot be read");
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    if (!in.is_open() || in.bad()) throw HostError(path + ": cannot be read");
+    // libsmf aborts the process on some damaged files: it sees only checked bytes.
+    std::vector<uint8_t> loadable = checkMidiFile(path, bytes);
+    SmfFile smf(smf_load_from_memory(loadable.data(), int(loadable.size())));
+    if (!smf) throw HostError(path + ": not a Standard MIDI File that can be read");
     MidiFileContents contents;
     contents.ppqn = smf->ppqn;
     for (int i = 0;; ++i) {
@@ -75,28 +106,56 @@ MidiFileContents readMidiFile(const std::string& path) {
     return contents;
 }
 
+// libsmf re-reads what it saves and aborts the process when an event's time
+// differs from the one it was given by more than 10 ms, which a slow tempo or a
+// coarse division gives whenever seconds fall between two pulses. So what goes
+// in must be representable (checked here, HostError otherwise), and each
+// message is placed by the pulse libsmf truncates its seconds to: its seconds
+// are then the ones the re-read computes.
 void writeMidiFile(const std::string& path, int32_t ppqn, const std::vector<MidiFileTempo>& tempos,
                    const std::vector<std::vector<MidiFileEvent>>& tracks) {
-    SmfFile smf(smf_new());
-    if (!smf || smf_set_ppqn(smf.get(), ppqn) != 0)
+    // A division with the top bit set would stand for SMPTE frames.
+    if (ppqn < 1 || ppqn > 0x7FFF)
         throw HostError(path + ": cannot make a MIDI file with " + std::to_string(ppqn) +
                         " pulses per quarter");
-    for (size_t t = 0; t < std::max<size_t>(1, tracks.size()); ++t) {
-        smf_track_t* track = smf_track_new();
-        if (track == nullptr) throw HostError(path + ": out of memory");
-        smf_add_track(smf.get(), track);
-        if (t == 0)
-            for (const auto& tempo : tempos)
-                if (smf_event_t* e = tempoEvent(tempo.microsPerQuarter))
-                    smf_track_add_event_pulses(track, e, tempo.pulses);
+    std::vector<MidiFileTempo> tempoMap = tempos;
+    std::stable_sort(tempoMap.begin(), tempoMap.end(),
+                     [](const auto& a, const auto& b) { return a.pulses < b.pulses; });
+    for (const auto& tempo : tempoMap) {
+        if (tempo.microsPerQuarter < 1 || tempo.microsPerQuarter > kSlowestTempo)
+            throw HostError(path + ": a tempo of " + std::to_string(tempo.microsPerQuarter) +
+                            " microseconds per quarter cannot be stored (1 to 16777215)");
+        if (tempo.pulses < 0 || tempo.pulses > kLastPulse)
+            throw HostError(path + ": a tempo change at pulse " + std::to_string(tempo.pulses) +
+                            " cannot be stored (0 to " + std::to_string(kLastPulse) + ")");
     }
+    SmfFile smf = newSmf(path, ppqn, tempoMap, std::max<size_t>(1, tracks.size()));
+    // The same tempo map and an empty second track, where libsmf turns each
+    // message's seconds into pulses (the one event there is cheap to take out).
+    SmfFile scratch = newSmf(path, ppqn, tempoMap, 2);
+    smf_track_t* converter = smf_get_track_by_number(scratch.get(), 2);
     for (size_t t = 0; t < tracks.size(); ++t) {
         smf_track_t* track = smf_get_track_by_number(smf.get(), int(t) + 1);
         for (const auto& event : tracks[t]) {
             // A track holds channel messages; system messages stay in the logs.
             if ((event.message & 0xFF) >= 0xF0) continue;
-            if (smf_event_t* e = messageEvent(event.message))
-                smf_track_add_event_seconds(track, e, event.seconds);
+            double pulses = -1.0;
+            if (std::isfinite(event.seconds) && event.seconds >= 0.0) {
+                const smf_tempo_t* tempo = smf_get_tempo_by_seconds(smf.get(), event.seconds);
+                if (tempo != nullptr)
+                    pulses = tempo->time_pulses + (event.seconds - tempo->time_seconds) * ppqn *
+                                                      1.0e6 / tempo->microseconds_per_quarter_note;
+            }
+            if (!(pulses >= 0.0 && pulses < kLastPulse))
+                throw HostError(path + ": a message at " + std::to_string(event.seconds) +
+                                " s lies outside the times the file can hold (0 to pulse " +
+                                std::to_string(kLastPulse) + ")");
+            smf_event_t* e = messageEvent(event.message);
+            if (e == nullptr) continue;
+            smf_track_add_event_seconds(converter, e, event.seconds);
+            int32_t pulse = e->time_pulses;
+            smf_event_remove_from_track(e);
+            smf_track_add_event_pulses(track, e, pulse);
         }
     }
     if (smf_save(smf.get(), path.c_str()) != 0)

@@ -95,7 +95,8 @@ TEST(MidiBender, DescribesItself) {
         "\tChanges MIDI messages on the fly. Any Note Off, Note On, Polyphonic",
         "\tKey Pressure, Control Change, Program Change, Channel Aftertouch or",
         "\tPitch Bend message, or RPN or NRPN message sequence, can be changed",
-        "\tto any other, making substitutions as specified in a set of rules.",
+        "\tto any other, making substitutions as "
+        "specified in a set of rules.",
         "",
         "Full documentation: www.qv-modules.example/midibender",
         "",
