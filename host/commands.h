@@ -15,7 +15,7 @@ inline constexpr int32_t kPanelHalf = 2;
 
 enum ExitCode : int {
     kExitSuccess = 0,
-    kExitCheckFailed = 1,  // a validation check failed
+    kExitCheckFailed = 1,  // a rule line does not parse (validate exits with stage codes)
     kExitUsage = 2,        // bad command line, or a library that cannot be loaded
 };
 

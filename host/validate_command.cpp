@@ -1,374 +1,62 @@
 // modhost validate: checks every plug-in library must pass, whatever its module does.
-// Each check makes its own objects, so a failure in one says nothing about the next.
-#include <signal.h>
-#include <unistd.h>
-
+// Each check makes its own objects in its own process, so a failure in one, even a
+// crash, says nothing about the next.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <climits>
-#include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <memory>
-#include <optional>
 
 #include "host/commands.h"
-#include "host/pin_table.h"
+#include "host/validate_run.h"
 
 namespace modhost {
 
 namespace {
 
-constexpr float kSampleRate = 48000.0f;
-constexpr int32_t kBlockSize = 64;
-constexpr int32_t kProcessCount = 16;
-constexpr int kOpenCloseCycles = 1000;
-// Records the library must leave alone are filled with this byte, so any write shows.
-constexpr int kSentinelByte = 0xA5;
-
-class CheckFailed : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+struct ValidateOptions {
+    std::vector<std::string> plugins;
+    validate::RunOptions run;
 };
 
-void require(bool condition, const std::string& reason) {
-    if (!condition) throw CheckFailed(reason);
-}
-
-template <class Record>
-Record sentinelFilled() {
-    Record record;
-    std::memset(&record, kSentinelByte, sizeof record);
-    return record;
-}
-
-// The host side of the running check: what it answers and the calls it received.
-struct HostSide {
-    std::vector<int32_t> calls;
-    int32_t pinCount = 0;
-    std::vector<float> buffer = std::vector<float>(size_t(kBlockSize));
-};
-HostSide host;
-int hostPtrTag;  // its address is the hostPtr every object is made with
-
-intptr_t hostCallback(void*, int32_t opcode, int32_t, int32_t, void*, float) {
-    host.calls.push_back(opcode);
-    switch (HostOp(opcode)) {
-        case HostOp::GetPinCount: return host.pinCount;
-        case HostOp::GetPinBuffer: return reinterpret_cast<intptr_t>(host.buffer.data());
-        default: return 0;
+// The earliest stage that failed, over every library, decides the exit code; a
+// library that does not load (2) outranks them all.
+int combinedExitCode(const std::vector<validate::PluginReport>& reports) {
+    int code = kExitSuccess;
+    for (const auto& report : reports) {
+        int own = report.exitCode();
+        if (own == kExitSuccess) continue;
+        if (code == kExitSuccess || own == kExitUsage || (code != kExitUsage && own < code))
+            code = own;
     }
-}
-
-std::string joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string text;
-    for (const auto& part : parts) text += (text.empty() ? "" : separator) + part;
-    return text;
-}
-
-std::string callList(const std::vector<int32_t>& calls) {
-    std::vector<std::string> opcodes;
-    for (int32_t opcode : calls) opcodes.push_back(std::to_string(opcode));
-    return joined(opcodes, ", ");
-}
-
-struct Subject {
-    const PluginLibrary& library;
-    int32_t interfaceVersion;
-};
-
-RawModule makeObject(const Subject& s, HostCallback callback = &hostCallback) {
-    return RawModule(s.library, callback, &hostPtrTag);
-}
-
-std::vector<PinInfo> pinsOf(const Subject& s, const RawModule& object) {
-    return listPins(object.record()->dispatcher, object.record(), s.interfaceVersion);
-}
-
-void open(RawModule& object) {
-    object.dispatch(DispatchOp::SetSampleRate, 0, 0, nullptr, kSampleRate);
-    object.dispatch(DispatchOp::SetBlockSize, 0, kBlockSize);
-    object.dispatch(DispatchOp::Open);
-}
-
-void deliver(RawModule& object, EventType type, intptr_t extra) {
-    ModuleEvent event{0, type, int32_t(PinStatus::Streaming), 0, extra, nullptr};
-    object.record()->event(object.record()->object, &event);
-}
-
-void process(RawModule& object) {
-    object.record()->process(object.record()->object, 0, kProcessCount);
-}
-
-void requireClosed(RawModule& object) {
-    intptr_t result = object.close();
-    require(result == 1, "Close returned " + std::to_string(result) + " instead of 1");
-}
-
-void checkDescription(const Subject& s) {
-    auto d = sentinelFilled<ModuleDescriptor>();
-    const ModuleDescriptor before = d;
-    require(s.library.getModuleProperties()(0, &d) == 1, "it did not return 1");
-    require(d.name != nullptr && d.name != before.name, "name not filled");
-    require(d.id != nullptr && d.id != before.id, "id not filled");
-    require(d.about != nullptr && d.about != before.about, "about not filled");
-    require(
-        d.interfaceVersion == int32_t(InterfaceRevision::Rev2120) ||
-            d.interfaceVersion == int32_t(InterfaceRevision::Rev2190) ||
-            d.interfaceVersion == int32_t(InterfaceRevision::Rev2230),
-        "interfaceVersion " + std::to_string(d.interfaceVersion) + " is none of 2120, 2190, 2230");
-}
-
-void checkNoOtherDescriptions(const Subject& s) {
-    for (int32_t index : {1, -1}) {
-        auto d = sentinelFilled<ModuleDescriptor>();
-        const ModuleDescriptor before = d;
-        std::string call = "getModuleProperties(" + std::to_string(index) + ")";
-        require(s.library.getModuleProperties()(index, &d) == 0, call + " did not return 0");
-        require(d.name == before.name && d.id == before.id && d.about == before.about,
-                call + " wrote name, id or about");
-    }
-}
-
-void checkMakeRefusals(const Subject& s) {
-    constexpr std::pair<int32_t, int32_t> kRefused[] = {
-        {1, kProcessingHalf}, {-1, kProcessingHalf}, {0, 0}, {0, 3}, {0, -1}, {0, 99}};
-    for (auto [index, kind] : kRefused)
-        require(s.library.makeModule()(index, kind, &hostCallback, &hostPtrTag) == nullptr,
-                "makeModule(" + std::to_string(index) + ", " + std::to_string(kind) +
-                    ") returned a record");
-}
-
-void checkPanelHalf(const Subject& s) {
-    auto* panel = static_cast<PanelRecord*>(
-        s.library.makeModule()(0, kPanelHalf, &hostCallback, &hostPtrTag));
-    if (panel == nullptr) return;
-    char firstWord[16];
-    std::snprintf(firstWord, sizeof firstWord, "0x%08x", uint32_t(panel->magic));
-    require(panel->magic == kPanelRecordMagic,
-            std::string("the record's first word is ") + firstWord + ", not the magic 0x5a4f4c4b");
-    require(panel->dispatcher != nullptr, "the panel record has no dispatcher");
-    panel->dispatcher(panel, int32_t(DispatchOp::Close), 0, 0, nullptr, 0.0f);
-}
-
-void checkRecord(const Subject& s) {
-    RawModule object = makeObject(s);
-    const ModuleRecord& r = *object.record();
-    require(r.recordVersion == 1, "recordVersion is " + std::to_string(r.recordVersion));
-    require(r.object != nullptr, "object is null");
-    require(r.dispatcher != nullptr, "dispatcher is null");
-    require(r.event != nullptr, "event entry is null");
-    require(r.process != nullptr, "process entry is null");
-    require(r.hostPtr == &hostPtrTag, "hostPtr is not the one passed to makeModule");
-}
-
-void checkPinList(const Subject& s) {
-    RawModule object = makeObject(s);
-    std::vector<PinInfo> pins = pinsOf(s, object);
-    for (int32_t index : {int32_t(pins.size()), -1}) {
-        auto p = sentinelFilled<PinProperties>();
-        const PinProperties before = p;
-        std::string call = "GetPinProperties(" + std::to_string(index) + ")";
-        intptr_t result = object.dispatch(DispatchOp::GetPinProperties, index, 0, &p);
-        require(result == 0, call + " returned " + std::to_string(result));
-        require(std::memcmp(&p, &before, sizeof p) == 0, call + " wrote into the record");
-    }
-    for (const auto& pin : pins) {
-        PinProperties p{};
-        object.dispatch(DispatchOp::GetPinProperties, pin.listingIndex, 0, &p);
-        require(p.name != nullptr, "pin " + std::to_string(pin.listingIndex) + " has no name");
-    }
-}
-
-void checkUnknownOpcodes(const Subject& s) {
-    std::vector<int32_t> opcodes{4, 5, 7, 9, 10, 11, -1, INT32_MIN};
-    for (int32_t opcode = 14; opcode <= 255; ++opcode) opcodes.push_back(opcode);
-    RawModule object = makeObject(s);
-    host.calls.clear();
-    std::vector<std::string> problems;
-    for (int32_t opcode : opcodes) {
-        intptr_t result = object.dispatch(opcode);
-        std::string name = "opcode " + std::to_string(opcode);
-        if (result != 0) problems.push_back(name + " returned " + std::to_string(result));
-        if (!host.calls.empty())
-            problems.push_back(name + " called the host (" + callList(host.calls) + ")");
-        host.calls.clear();
-    }
-    require(problems.empty(), joined(problems, "; "));
-}
-
-void requireRoutineOf(const RoutineQuery& query, const ModuleRecord& asker) {
-    require(query.one == 1 && query.routineSize == 16 && query.zero == 0,
-            "the answer is {" + std::to_string(query.one) + ", " +
-                std::to_string(query.routineSize) + ", routine, " + std::to_string(query.zero) +
-                "}, not {1, 16, routine, 0}");
-    require(query.routine != nullptr, "the answer holds no routine");
-    require(query.routine->entry == asker.process,
-            "the routine's entry is not the asking object's process entry");
-}
-
-void checkRoutineQuery(const Subject& s) {
-    RawModule first = makeObject(s);
-    RawModule second = makeObject(s);
-    intptr_t answer = first.dispatch(DispatchOp::QueryProcessRoutine);
-    if (s.interfaceVersion == int32_t(InterfaceRevision::Rev2120)) {
-        require(answer == 0, "a revision 2120 module answered it");
-        return;
-    }
-    require(answer != 0, "it returned 0");
-    const auto& query = *reinterpret_cast<const RoutineQuery*>(answer);
-    requireRoutineOf(query, *first.record());
-    const ProcessRoutine* firstRoutine = query.routine;
-    require(second.dispatch(DispatchOp::QueryProcessRoutine) == answer,
-            "two objects got different answer records");
-    requireRoutineOf(query, *second.record());
-    require(query.routine != firstRoutine, "the second object got the first object's routine");
-}
-
-void checkProcessBeforeOpen(const Subject& s) {
-    RawModule object = makeObject(s);
-    host.calls.clear();
-    process(object);
-    require(host.calls.empty(), "it called the host (" + callList(host.calls) + ")");
-}
-
-void checkOpenCloseCycles(const Subject& s) {
-    host.pinCount = countPlugs(pinsOf(s, makeObject(s)));
-    for (int cycle = 0; cycle < kOpenCloseCycles; ++cycle) {
-        RawModule object = makeObject(s);
-        open(object);
-        intptr_t result = object.close();
-        require(result == 1,
-                "Close returned " + std::to_string(result) + " in cycle " + std::to_string(cycle));
-    }
-}
-
-void checkEventsIgnored(const Subject& s) {
-    host.pinCount = countPlugs(pinsOf(s, makeObject(s)));
-    RawModule object = makeObject(s);
-    open(object);
-    host.calls.clear();
-    for (intptr_t plug : {intptr_t(-1), intptr_t(host.pinCount), intptr_t(host.pinCount) + 1000})
-        deliver(object, EventType::PinStatusChange, plug);
-    for (int32_t type : {1, 3, 99}) deliver(object, EventType(type), 0);
-    require(host.calls.empty(), "the events made host calls (" + callList(host.calls) + ")");
-    requireClosed(object);
-}
-
-void checkNullCallback(const Subject& s) {
-    std::vector<std::vector<float>> buffers;
-    RawModule object = makeObject(s, nullptr);
-    // Audio members get their buffers from the host directly, callback or not.
-    for (const auto& pin : pinsOf(s, object)) {
-        if (pin.kind != PinKind::Audio || pin.variable == nullptr) continue;
-        buffers.emplace_back(size_t(kBlockSize));
-        *static_cast<float**>(pin.variable) = buffers.back().data();
-    }
-    open(object);
-    PinProperties p{};
-    object.dispatch(DispatchOp::GetPinProperties, 0, 0, &p);
-    deliver(object, EventType::PinStatusChange, 0);
-    process(object);
-    requireClosed(object);
-}
-
-struct Check {
-    const char* name;
-    void (*run)(const Subject&);
-};
-
-constexpr Check kChecks[] = {
-    {"getModuleProperties(0) describes the module", &checkDescription},
-    {"getModuleProperties(1) and (-1) describe nothing", &checkNoOtherDescriptions},
-    {"makeModule refuses other indices and kinds", &checkMakeRefusals},
-    {"makeModule(0, 2) gives null or a panel record", &checkPanelHalf},
-    {"the processing record is complete", &checkRecord},
-    {"the pin list ends and past its end nothing is written", &checkPinList},
-    {"unknown dispatcher opcodes return 0 and call nothing", &checkUnknownOpcodes},
-    {"QueryProcessRoutine answers as the revision requires", &checkRoutineQuery},
-    {"process before Open does nothing", &checkProcessBeforeOpen},
-    {"1000 open/close cycles", &checkOpenCloseCycles},
-    {"events for unknown plugs and of unknown types are ignored", &checkEventsIgnored},
-    {"a null host callback is survived", &checkNullCallback},
-};
-
-// What the crash handler reports: the check that was running when the library crashed.
-const char* runningPlugin = "";
-const char* runningCheck = "";
-
-void writeOut(const char* text) {
-    ssize_t ignored = write(STDOUT_FILENO, text, std::strlen(text));
-    (void)ignored;
-}
-
-extern "C" void reportCrash(int signal) {
-    // Signal numbers have at most two digits; no formatting call is safe in here.
-    const char number[] = {char('0' + signal / 10 % 10), char('0' + signal % 10), '\0'};
-    for (const char* part : {"FAIL ", runningPlugin, ": ", runningCheck, ": crashed with signal ",
-                             signal < 10 ? number + 1 : number, "\n"})
-        writeOut(part);
-    ::signal(signal, SIG_DFL);
-    raise(signal);
-}
-
-void installCrashReport() {
-    // A stack of its own, so a module that overflows its stack is still reported.
-    static char alternateStack[64 * 1024];
-    stack_t stack{};
-    stack.ss_sp = alternateStack;
-    stack.ss_size = sizeof alternateStack;
-    sigaltstack(&stack, nullptr);
-    struct sigaction action {};
-    action.sa_handler = &reportCrash;
-    action.sa_flags = SA_ONSTACK | SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        sigaction(signal, &action, nullptr);
-}
-
-bool runCheck(const std::string& plugin, const Check& check, const Subject& subject) {
-    runningPlugin = plugin.c_str();
-    runningCheck = check.name;
-    host = HostSide{};
-    std::optional<std::string> failure;
-    try {
-        check.run(subject);
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
-    if (failure)
-        std::cout << "FAIL " << plugin << ": " << check.name << ": " << *failure << std::endl;
-    else
-        std::cout << "PASS " << plugin << ": " << check.name << std::endl;
-    return !failure;
-}
-
-int validate(const std::string& plugin) {
-    try {
-        PluginLibrary library(plugin);
-        ModuleDescriptor descriptor{};
-        library.getModuleProperties()(0, &descriptor);
-        Subject subject{library, descriptor.interfaceVersion};
-        bool passed = true;
-        for (const Check& check : kChecks) passed = runCheck(plugin, check, subject) && passed;
-        return passed ? kExitSuccess : kExitCheckFailed;
-    } catch (const HostError& e) {
-        std::cerr << "modhost validate: " << e.what() << '\n';
-        return kExitUsage;
-    }
+    return code;
 }
 
 }  // namespace
 
 void addValidateCommand(CLI::App& app, int& exitCode) {
-    auto plugins = std::make_shared<std::vector<std::string>>();
+    auto options = std::make_shared<ValidateOptions>();
     CLI::App* command = app.add_subcommand(
-        "validate", "Run the checks every plug-in library must pass; exit 1 when one fails");
-    command->add_option("plugins", *plugins, "Plug-in files, or deliverable names")->required();
-    command->callback([plugins, &exitCode] {
-        installCrashReport();
-        // Load errors (2) outrank failed checks (1), which outrank success (0).
-        for (const auto& plugin : *plugins) exitCode = std::max(exitCode, validate(plugin));
+        "validate",
+        "Run the checks every plug-in library must pass, each in its own process; exit with "
+        "the code of the first stage that failed: 11 describe, 12 create, 13 open, 14 process, "
+        "15 close (2: usage, or a library that does not load)");
+    command->add_option("plugins", options->plugins, "Plug-in files, or deliverable names")
+        ->required();
+    command
+        ->add_option("--stress", options->run.stressRounds,
+                     "Also run N rounds of the host storm (seeds S, S+1, ...)")
+        ->check(CLI::NonNegativeNumber);
+    command->add_option("--seed", options->run.seed, "Seed of the first storm round (default 1)");
+    command
+        ->add_option("--timeout", options->run.timeoutSeconds,
+                     "Seconds a check may run before it counts as hung (default 30)")
+        ->check(CLI::PositiveNumber);
+    command->add_flag("--json", options->run.json, "Print one JSON report instead of lines");
+    command->callback([options, &exitCode] {
+        std::vector<validate::PluginReport> reports;
+        for (const auto& plugin : options->plugins)
+            reports.push_back(validate::validatePlugin(plugin, options->run));
+        exitCode = combinedExitCode(reports);
+        if (options->run.json) validate::printJson(reports, exitCode);
     });
 }
 

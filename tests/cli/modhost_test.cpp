@@ -1,52 +1,17 @@
 // Runs the built modhost as a user would and checks its exit codes and output.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "run_modhost.h"
+
 namespace {
 
 using nlohmann::json;
-
-struct Outcome {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string shellQuoted(const std::string& word) {
-    return "'" + word + "'";
-}
-
-// Test cases may run in parallel processes, so output files carry the process id.
-std::string tempPath(const std::string& name) {
-    return testing::TempDir() + "modhost_" + std::to_string(getpid()) + "_" + name;
-}
-
-Outcome modhost(const std::vector<std::string>& arguments) {
-    std::string out = tempPath("stdout"), err = tempPath("stderr");
-    std::string command = shellQuoted(MODHOST_PATH);
-    for (const auto& argument : arguments) {
-        command += ' ';
-        command += shellQuoted(argument);
-    }
-    command += " >" + shellQuoted(out) + " 2>" + shellQuoted(err);
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
-}
 
 TEST(ModhostInfo, JsonDescribesAMathPluginFoundByName) {
     Outcome run = modhost({"info", "math_pow2", "--json"});
@@ -132,44 +97,6 @@ TEST(ModhostErrors, UsageErrorsExitTwoAndHelpExitsZero) {
         Outcome run = modhost(arguments);
         EXPECT_EQ(run.exitCode, exitCode) << (arguments.empty() ? "" : arguments[0]) << run.err;
     }
-}
-
-TEST(ModhostValidate, ReportsEachBrokenRuleAndStillRunsEveryCheck) {
-    Outcome run = modhost({"validate", SLOPPY_PLUGIN});
-    EXPECT_EQ(run.exitCode, 1);
-    std::string plugin = SLOPPY_PLUGIN;
-    for (const std::string& expected : {
-             "PASS " + plugin + ": getModuleProperties(0) describes the module\n",
-             "FAIL " + plugin + ": getModuleProperties(1) and (-1) describe nothing: ",
-             "FAIL " + plugin + ": makeModule refuses other indices and kinds: ",
-             "FAIL " + plugin + ": makeModule(0, 2) gives null or a panel record: ",
-             "FAIL " + plugin + ": unknown dispatcher opcodes return 0 and call nothing: " +
-                 "opcode 4 returned 7\n",
-             "FAIL " + plugin + ": QueryProcessRoutine answers as the revision requires: ",
-             "PASS " + plugin + ": 1000 open/close cycles\n",
-             "PASS " + plugin + ": a null host callback is survived\n",
-         })
-        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << " in\n" << run.out;
-    std::stringstream lines(run.out);
-    size_t reports = 0;
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with("PASS ") || line.starts_with("FAIL ")) ++reports;
-    EXPECT_EQ(reports, 12u) << run.out;
-}
-
-TEST(ModhostValidate, LoadErrorOutranksFailedChecks) {
-    Outcome run = modhost({"validate", SLOPPY_PLUGIN, "/nonexistent.so"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_NE(run.out.find("FAIL "), std::string::npos);
-}
-
-TEST(ModhostValidate, ACrashFailsTheRunningCheckLoudly) {
-    Outcome run = modhost({"validate", CRASHING_PLUGIN});
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(run.exitCode, 1);
-    std::string expected = "FAIL " + std::string(CRASHING_PLUGIN) +
-                           ": unknown dispatcher opcodes return 0 and call nothing: crashed";
-    EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
 }
 
 }  // namespace
