@@ -61,16 +61,16 @@ private:
 
     void processCompute(int32_t offset, int32_t count) {
         if (inputBuffer == nullptr || outputBuffer == nullptr) return;  // no buffers from the host
-        const float* in = inputBuffer + offset;
-        float* out = outputBuffer + offset;
-        for (int32_t i = 0; i < count; ++i) out[i] = Function::apply(in[i]);
+        Function::applyBlock(inputBuffer + offset, outputBuffer + offset, count);
     }
 
     // Computes one block's worth of samples after the input became constant,
     // then asks to sleep on this and every later call.
     void processComputeCounted(int32_t offset, int32_t count) {
         processCompute(offset, count);
-        holdCount -= count;
+        // Stops at 0 rather than wrapping, for a host that keeps calling after
+        // sleep was asked or announced a block size of 0 or below.
+        holdCount = holdCount > count ? holdCount - count : 0;
         if (holdCount <= 0) requestSleep();
     }
 

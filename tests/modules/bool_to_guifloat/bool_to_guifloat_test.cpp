@@ -7,7 +7,7 @@
 namespace converter_test {
 namespace {
 
-constexpr int32_t kGuiIn = 1, kBool = 2, kFloat = 3, kFalse = 4, kTrue = 5;
+constexpr int32_t kGuiIn = 1, kFloat = 3;
 constexpr int32_t kGuiOutPlug = 0;
 constexpr int32_t kBlock = 32;
 

@@ -17,7 +17,7 @@ using modhost::HostCall;
 using modhost::Instance;
 using modhost::InstanceOptions;
 
-constexpr int32_t kBoolIn = 0, kLoVal = 1, kHiVal = 2;
+constexpr int32_t kLoVal = 1, kHiVal = 2;
 constexpr int32_t kVoltageOut = 0;  // the only plug
 constexpr int32_t kBlock = 32;
 

@@ -14,7 +14,7 @@ using modhost::InstanceOptions;
 
 constexpr int32_t kTriggerSource = 0, kSamplingRate = 1, kTrigger = 2, kCombined = 3, kStatus = 4,
                   kChannel = 5, kData1 = 6, kData2 = 7, kMidi = 8, kSneakyGit = 9;
-constexpr int16_t kFromTrigger = 1, kTimeBased = 2;
+constexpr int16_t kTimeBased = 2;
 
 // An open instance past its first block, with helpers that set inputs the way
 // a patch does: a new constant voltage arrives with a one-off status change.
