@@ -56,8 +56,8 @@ std::u16string PanelPin::getWideText() const {
     return std::u16string(buffer.data(), length);
 }
 
-// One per library; no two panel operations of one library overlap.
-PanelPin PanelModule::sharedPin_{0, nullptr};
+// One per thread: panel operations on one thread never overlap.
+thread_local PanelPin PanelModule::sharedPin_{0, nullptr};
 
 PanelModule::PanelModule(HostCallback callback, void* hostPtr) : hostCallback_(callback) {
     record_.magic = kPanelRecordMagic;

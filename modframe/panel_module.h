@@ -32,7 +32,7 @@ public:
 
 private:
     friend class PanelModule;
-    PanelPin(int32_t index, PanelModule* owner) : index_(index), owner_(owner) {}
+    PanelPin(int32_t index, PanelModule* owner) noexcept : index_(index), owner_(owner) {}
 
     int32_t index_;
     PanelModule* owner_;
@@ -50,7 +50,7 @@ public:
     intptr_t callHost(PanelHostOp opcode, int32_t index, int32_t value, void* ptr,
                       float opt = 0.0f);
 
-    // The library's one shared handle, renamed to pin `index` of this object.
+    // The shared handle of this thread, renamed to pin `index` of this object.
     PanelPin& pin(int32_t index);
     float getPinFloat(int32_t index) { return pin(index).getFloat(); }
     void setPinFloat(int32_t index, float value) { pin(index).setFloat(value); }
@@ -76,7 +76,9 @@ private:
     static intptr_t dispatcherEntry(void* record, int32_t opcode, int32_t index, int32_t value,
                                     void* ptr, float opt) noexcept;
 
-    static PanelPin sharedPin_;
+    // One handle per thread: a host may run panel objects of this library on
+    // several threads at once, and each caller's handle must stay its own.
+    static thread_local PanelPin sharedPin_;
 
     HostCallback hostCallback_;
     PanelRecord record_{};

@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstring>
+#include <thread>
 
 #include "modframe/panel_module.h"
 #include "modframe/plugin_entry.h"
@@ -211,6 +212,14 @@ TEST_F(Panel, PinHandleIsOneSharedInstance) {
     PanelPin& second = panel->pin(8);
     EXPECT_EQ(&first, &second);
     EXPECT_EQ(first.index(), 8);
+}
+
+TEST_F(Panel, PinHandleOfAnotherThreadIsNotThisOne) {
+    PanelPin& mine = panel->pin(3);
+    PanelPin* theirs = nullptr;
+    std::thread([&] { theirs = &panel->pin(8); }).join();
+    EXPECT_NE(&mine, theirs);
+    EXPECT_EQ(mine.index(), 3);
 }
 
 TEST(PanelWithoutHost, NullCallbackReadsZeroAndCallsNothing) {
