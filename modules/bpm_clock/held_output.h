@@ -3,6 +3,8 @@
 // afterwards, since the host has been told the output changed only then.
 #pragma once
 
+#include <algorithm>
+
 #include "modframe/processing_module.h"
 
 namespace bpm_clock {
@@ -15,7 +17,13 @@ public:
     float** bufferMember() { return &buffer_; }
     float value() const { return value_; }
 
-    void fill(int32_t offset, int32_t count);
+    // Inline: the clock calls it for every output on every call.
+    void fill(int32_t offset, int32_t count) {
+        if (countdown_ < 0 || count <= 0) return;
+        int32_t samples = std::min(count, countdown_);
+        if (buffer_ != nullptr) std::fill(buffer_ + offset, buffer_ + offset + samples, value_);
+        countdown_ -= samples;
+    }
     // A new value from sample-clock `time` on; the same value again is no change.
     void set(int32_t time, float value);
 

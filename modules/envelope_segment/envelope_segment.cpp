@@ -1,6 +1,7 @@
 #include "envelope_segment.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace envelope_segment {
 
@@ -30,12 +31,30 @@ constexpr PinRow kPins[] = {
 
 constexpr const char* kCurveItems = "Linear,Exp,Log,S-curve";
 
+// The first count c at which a steady run must leave the sample to
+// runningSample: the segment is complete (double(c) >= length) or the count
+// can grow no further. Counts below it neither complete nor saturate.
+int32_t steadyCountLimit(double length) {
+    constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+    if (!(length > 0.0)) return std::isnan(length) ? kLargest : 0;
+    if (length >= double(kLargest)) return kLargest;
+    return int32_t(std::ceil(length));
+}
+
 }  // namespace
 
 // Linear: the level grows by `slope` per sample, and a segment that has run its
 // full length ends on the End Level of its last sample.
 struct EnvelopeSegment::LinearStep {
-    void advance(EnvelopeSegment& m, int32_t) const { m.level += m.slope; }
+    // The step with the segment's values read once, for a run of samples.
+    struct Run {
+        float slope;
+        float next(float level, int32_t, int32_t) const { return level + slope; }
+    };
+    Run run(const EnvelopeSegment& m) const { return Run{m.slope}; }
+    void advance(EnvelopeSegment& m, int32_t at) const {
+        m.level = run(m).next(m.level, m.sampleCount, at);
+    }
     void beforeFinish(EnvelopeSegment& m, int32_t at) const {
         if (double(m.sampleCount) >= double(m.durationSamples)) m.level = m.endLevel[at];
     }
@@ -46,14 +65,29 @@ struct EnvelopeSegment::LinearStep {
 struct EnvelopeSegment::CurveStep {
     const float* table;  // null for an item without table: the level stays
 
-    void advance(EnvelopeSegment& m, int32_t at) const {
-        const double position = double(m.sampleCount) * double(m.positionScale);
-        if (!(position <= double(kLastPosition))) {
-            m.level = m.endLevel[at];
-        } else if (table != nullptr) {
+    struct Run {
+        const float* table;
+        const float* endLevel;
+        double positionScale;
+        double range;
+        double segmentStart;
+
+        float next(float level, int32_t sampleCount, int32_t at) const {
+            const double position = double(sampleCount) * positionScale;
+            if (!(position <= double(kLastPosition))) [[unlikely]]
+                return endLevel[at];
+            if (table == nullptr) [[unlikely]]
+                return level;
             const double shape = interpolateShape(table, float(position));
-            m.level = float(shape * double(m.range) + double(m.segmentStart));
+            return float(shape * range + segmentStart);
         }
+    };
+    Run run(const EnvelopeSegment& m) const {
+        return Run{table, m.endLevel, double(m.positionScale), double(m.range),
+                   double(m.segmentStart)};
+    }
+    void advance(EnvelopeSegment& m, int32_t at) const {
+        m.level = run(m).next(m.level, m.sampleCount, at);
     }
     void beforeFinish(EnvelopeSegment&, int32_t) const {}
 };
@@ -129,57 +163,147 @@ void EnvelopeSegment::runTimedForCurve(int32_t offset, int32_t count) {
 
 template <class Step>
 void EnvelopeSegment::runTimed(int32_t offset, int32_t count, Step step) {
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t at = offset + i;
-        const float gate = gateIn[at];
-        if (isTrigger(gate)) startSegment(duration[at], startLevel[at], endLevel[at], i);
-        previousGate = gate;
-        gateOut[at] = 0.0f;
-        envelopeOut[at] = 0.0f;
-        levelOut[at] = 0.0f;
-        if (!running) {
-            idleSample(i, PulseOrder::GateFirst);
-            continue;
-        }
-        const bool released = releaseGate[at] == 0.0f;  // either sign; negative values run
-        const bool complete = double(sampleCount) >= double(durationSamples);
-        if (released || (complete && !(loop[at] > 0.0f))) {
-            step.beforeFinish(*this, at);
-            finish(at, i, PulseOrder::GateFirst);
-            continue;
-        }
-        if (complete) startSegment(duration[at], startLevel[at], endLevel[at], i);
-        envelopeOut[at] = level;
-        // A count that cannot grow further stands for a length no segment reaches.
-        if (sampleCount < std::numeric_limits<int32_t>::max()) ++sampleCount;
-        step.advance(*this, at);
+    int32_t i = 0;
+    while (i < count) {
+        i = runSteadily(offset, i, count, step);
+        if (i < count) timedSample(offset + i, i, step);
+        ++i;
     }
+}
+
+// Runs the samples of a running segment up to the first that holds a
+// trigger, a release or the segment's end, and returns its index, or the
+// index after it when that sample has been handled. The state lives in
+// locals meanwhile: kept in the object, every store to an output buffer
+// (which might alias it) would force it to be written and read again.
+// Buffers are read and written in the order timedSample uses.
+template <class Step>
+int32_t EnvelopeSegment::runSteadily(int32_t offset, int32_t i, int32_t count, Step step) {
+    if (!running) return i;
+    const auto run = step.run(*this);
+    const int32_t stop = steadyCountLimit(double(durationSamples));
+    const float* const gates = gateIn + offset;
+    const float* const releases = releaseGate + offset;
+    float* const gatesOut = gateOut + offset;
+    float* const envelope = envelopeOut + offset;
+    float* const levels = levelOut + offset;
+    float gateBefore = previousGate;
+    float current = level;
+    int32_t samples = sampleCount;
+    bool ending = false;  // sample i is released or reached the segment's end
+    for (; i < count; ++i) {
+        const float gate = gates[i];
+        if (gate > 0.0f && gateBefore <= 0.0f) break;
+        gateBefore = gate;
+        gatesOut[i] = 0.0f;
+        envelope[i] = 0.0f;
+        levels[i] = 0.0f;
+        if (releases[i] == 0.0f || samples >= stop) {
+            ending = true;
+            break;
+        }
+        envelope[i] = current;
+        ++samples;
+        current = run.next(current, samples, offset + i);
+    }
+    previousGate = gateBefore;
+    level = current;
+    sampleCount = samples;
+    if (!ending) return i;
+    runningSample(offset + i, i, step);
+    return i + 1;
+}
+
+template <class Step>
+void EnvelopeSegment::timedSample(int32_t at, int32_t i, Step step) {
+    const float gate = gateIn[at];
+    if (isTrigger(gate)) startSegment(duration[at], startLevel[at], endLevel[at], i);
+    previousGate = gate;
+    gateOut[at] = 0.0f;
+    envelopeOut[at] = 0.0f;
+    levelOut[at] = 0.0f;
+    if (running)
+        runningSample(at, i, step);
+    else
+        idleSample(i, PulseOrder::GateFirst);
+}
+
+// A running sample once its gate has been read and its outputs cleared.
+template <class Step>
+void EnvelopeSegment::runningSample(int32_t at, int32_t i, Step step) {
+    const bool released = releaseGate[at] == 0.0f;  // either sign; negative values run
+    const bool complete = double(sampleCount) >= double(durationSamples);
+    if (released || (complete && !(loop[at] > 0.0f))) {
+        step.beforeFinish(*this, at);
+        finish(at, i, PulseOrder::GateFirst);
+        return;
+    }
+    if (complete) startSegment(duration[at], startLevel[at], endLevel[at], i);
+    envelopeOut[at] = level;
+    // A count that cannot grow further stands for a length no segment reaches.
+    if (sampleCount < std::numeric_limits<int32_t>::max()) ++sampleCount;
+    step.advance(*this, at);
 }
 
 // "Duration" unconnected: a segment holds the Start Level of its trigger until
 // "Release Gate" is 0; "Loop", "End Level" and the curve are not read.
 void EnvelopeSegment::runHold(int32_t offset, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t at = offset + i;
-        const float gate = gateIn[at];
-        if (isTrigger(gate)) {
-            endPendingPulse(i, PulseOrder::LevelFirst);
-            running = true;
-            tailCountdown = 0;
-            level = startLevel[at];
-            report(EnvelopeOut, i, PinStatus::Streaming);
-        }
-        previousGate = gate;
-        gateOut[at] = 0.0f;
-        envelopeOut[at] = 0.0f;
-        levelOut[at] = 0.0f;
-        if (!running)
-            idleSample(i, PulseOrder::LevelFirst);
-        else if (releaseGate[at] == 0.0f)
-            finish(at, i, PulseOrder::LevelFirst);
-        else
-            envelopeOut[at] = level;
+    int32_t i = 0;
+    while (i < count) {
+        i = holdSteadily(offset, i, count);
+        if (i < count) holdSample(offset + i, i);
+        ++i;
     }
+}
+
+// The held samples up to the first trigger or release, as runSteadily does
+// for timed segments.
+int32_t EnvelopeSegment::holdSteadily(int32_t offset, int32_t i, int32_t count) {
+    if (!running) return i;
+    const float held = level;
+    const float* const gates = gateIn + offset;
+    const float* const releases = releaseGate + offset;
+    float* const gatesOut = gateOut + offset;
+    float* const envelope = envelopeOut + offset;
+    float* const levels = levelOut + offset;
+    float gateBefore = previousGate;
+    for (; i < count; ++i) {
+        const float gate = gates[i];
+        if (gate > 0.0f && gateBefore <= 0.0f) break;
+        gateBefore = gate;
+        gatesOut[i] = 0.0f;
+        envelope[i] = 0.0f;
+        levels[i] = 0.0f;
+        if (releases[i] == 0.0f) {
+            previousGate = gateBefore;
+            finish(offset + i, i, PulseOrder::LevelFirst);
+            return i + 1;
+        }
+        envelope[i] = held;
+    }
+    previousGate = gateBefore;
+    return i;
+}
+
+void EnvelopeSegment::holdSample(int32_t at, int32_t i) {
+    const float gate = gateIn[at];
+    if (isTrigger(gate)) {
+        endPendingPulse(i, PulseOrder::LevelFirst);
+        running = true;
+        tailCountdown = 0;
+        level = startLevel[at];
+        report(EnvelopeOut, i, PinStatus::Streaming);
+    }
+    previousGate = gate;
+    gateOut[at] = 0.0f;
+    envelopeOut[at] = 0.0f;
+    levelOut[at] = 0.0f;
+    if (!running)
+        idleSample(i, PulseOrder::LevelFirst);
+    else if (releaseGate[at] == 0.0f)
+        finish(at, i, PulseOrder::LevelFirst);
+    else
+        envelopeOut[at] = level;
 }
 
 void EnvelopeSegment::startSegment(float d, float start, float end, int32_t i) {

@@ -51,7 +51,15 @@ private:
 
     template <class Step>
     void runTimed(int32_t offset, int32_t count, Step step);
+    template <class Step>
+    int32_t runSteadily(int32_t offset, int32_t i, int32_t count, Step step);
+    template <class Step>
+    void timedSample(int32_t at, int32_t i, Step step);
+    template <class Step>
+    void runningSample(int32_t at, int32_t i, Step step);
     void runHold(int32_t offset, int32_t count);
+    int32_t holdSteadily(int32_t offset, int32_t i, int32_t count);
+    void holdSample(int32_t at, int32_t i);
     void runTimedForCurve(int32_t offset, int32_t count);
 
     bool isTrigger(float gate) const { return gate > 0.0f && previousGate <= 0.0f; }

@@ -1,8 +1,10 @@
 // The sine, square and cube plug-ins, loaded and driven through the host.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "plugin_fixture.h"
 
@@ -104,6 +106,74 @@ TEST_P(EachMath, StreamingInputIsComputedInDoublePrecisionSampleBySample) {
     m.processBlock();
     for (int i = 0; i < 64; ++i)
         EXPECT_EQ(m.buffer(1)[i], float(GetParam().reference(in[i]))) << "sample " << i;
+}
+
+// The products run in whichever instruction set the processor offers widest;
+// every build must give exactly the bits of the scalar formula. Checked over
+// every float of magnitude 2^-20 to 2^20 of both signs, in blocks of 2^20,
+// and over special values at an odd offset and length.
+class EachProduct : public ::testing::TestWithParam<MathCase> {
+protected:
+    static constexpr int32_t kChunk = 1 << 20;
+
+    void SetUp() override {
+        m = std::make_unique<Instance>(
+            load(GetParam().deliverable),
+            InstanceOptions{.blockSize = kChunk, .recordTraffic = false, .initialStatus = false});
+        m->open();
+        m->queueStatus(0, PinStatus::Streaming, 0);
+        m->processBlock(1);
+    }
+
+    // Puts `count` inputs at `offset` through the process entry; true when
+    // every output has the reference's bits.
+    ::testing::AssertionResult computesExactly(int32_t offset, int32_t count) {
+        const float* in = m->buffer(0) + offset;
+        const float* out = m->buffer(1) + offset;
+        m->callProcess(offset, count);
+        expected.resize(size_t(count));
+        if (GetParam().reference == square)
+            for (int32_t i = 0; i < count; ++i) expected[size_t(i)] = float(square(in[i]));
+        else
+            for (int32_t i = 0; i < count; ++i) expected[size_t(i)] = float(cube(in[i]));
+        if (std::memcmp(out, expected.data(), size_t(count) * sizeof(float)) == 0)
+            return ::testing::AssertionSuccess();
+        int32_t i = 0;
+        while (std::bit_cast<uint32_t>(out[i]) == std::bit_cast<uint32_t>(expected[size_t(i)])) ++i;
+        return ::testing::AssertionFailure()
+               << "input bits 0x" << std::hex << std::bit_cast<uint32_t>(in[i]) << ": 0x"
+               << std::bit_cast<uint32_t>(out[i]) << " instead of 0x"
+               << std::bit_cast<uint32_t>(expected[size_t(i)]);
+    }
+
+    std::vector<float> expected;
+    std::unique_ptr<Instance> m;
+};
+INSTANTIATE_TEST_SUITE_P(Products, EachProduct, ::testing::Values(kMath[1], kMath[2]),
+                         [](const auto& info) { return std::string(info.param.deliverable); });
+
+TEST_P(EachProduct, EveryFloatOfAWideRangeGivesTheScalarFormulasBits) {
+    constexpr uint32_t kFirst = uint32_t(127 - 20) << 23;  // 2^-20
+    constexpr uint32_t kLast = uint32_t(127 + 20) << 23;   // 2^20
+    for (uint32_t sign : {0u, 0x80000000u}) {
+        for (uint32_t start = kFirst; start <= kLast; start += kChunk) {
+            auto count = int32_t(std::min<uint32_t>(kChunk, kLast - start + 1));
+            float* in = m->buffer(0);
+            for (int32_t i = 0; i < count; ++i)
+                in[i] = std::bit_cast<float>(sign | (start + uint32_t(i)));
+            ASSERT_TRUE(computesExactly(0, count));
+        }
+    }
+}
+
+TEST_P(EachProduct, SpecialValuesGiveTheScalarFormulasBits) {
+    const uint32_t specials[] = {0x00000000, 0x80000000, 0x00000001, 0x807FFFFF, 0x00800000,
+                                 0x7F7FFFFF, 0xFF7FFFFF, 0x7F800000, 0xFF800000, 0x7FC00000,
+                                 0xFFC12345, 0x7FA00001, 0x2F7FFFFF, 0x4F800001, 0xC9800000};
+    constexpr int32_t kOffset = 3;
+    float* in = m->buffer(0) + kOffset;
+    for (size_t i = 0; i < std::size(specials); ++i) in[i] = std::bit_cast<float>(specials[i]);
+    EXPECT_TRUE(computesExactly(kOffset, int32_t(std::size(specials))));
 }
 
 TEST(Math, KnownValues) {
@@ -218,6 +288,18 @@ TEST(Math, ConstantInputIsComputedForOneBlockThenTheModuleSleeps) {
     EXPECT_EQ(m.processCalls(), calls + 3);
     m.callProcess(0, 0);
     EXPECT_EQ(sleepRequests(m), 3);
+}
+
+TEST(Math, TheCountNeverWrapsForAnyAnnouncedBlockSize) {
+    for (int32_t size : {INT32_MIN, -1, 0}) {
+        Instance m(load("math_sin"), InstanceOptions{.blockSize = 64, .initialStatus = false});
+        m.open();
+        m.dispatch(DispatchOp::SetBlockSize, 0, size);
+        m.queueStatus(0, PinStatus::Static, 0);
+        m.processBlock(1);
+        for (int i = 0; i < 3; ++i) m.callProcess(0, 64);
+        EXPECT_EQ(sleepRequests(m), 4) << size;
+    }
 }
 
 TEST(Math, RepeatedStatusChangesReloadTheCountWithoutNewRoutineReports) {
