@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 namespace modhost {
 
@@ -12,6 +13,16 @@ namespace {
 
 // Buffers never exceed this many samples, whatever block size is set.
 constexpr int32_t kMaxBufferSamples = 1 << 20;
+
+// A whole-number member takes the value clamped to what it can hold (NaN as 0),
+// so no setting can make the host's conversion undefined.
+template <class Whole>
+Whole clampedWhole(double value) {
+    if (std::isnan(value)) return 0;
+    constexpr double lowest = double(std::numeric_limits<Whole>::min());
+    constexpr double highest = double(std::numeric_limits<Whole>::max());
+    return Whole(std::clamp(value, lowest, highest));
+}
 // Deliveries per block beyond which remaining events wait for the next block,
 // so a module that keeps queueing events at the current sample cannot hang us.
 constexpr int32_t kMaxDeliveriesPerBlock = 1 << 16;
@@ -316,10 +327,10 @@ void Instance::writeMember(int32_t plug, const PendingEvent& event) {
     if (s->pin->kind != PinKind::Audio)
         values_[size_t(s->pin->listingIndex)] = PinValue{event.number, event.text};
     switch (s->pin->kind) {
-        case PinKind::Enum: *static_cast<int16_t*>(member) = int16_t(event.number); break;
+        case PinKind::Enum: *static_cast<int16_t*>(member) = clampedWhole<int16_t>(event.number); break;
         case PinKind::Bool: *static_cast<uint8_t*>(member) = event.number != 0.0; break;
         case PinKind::Float: *static_cast<float*>(member) = float(event.number); break;
-        case PinKind::Int: *static_cast<int32_t*>(member) = int32_t(event.number); break;
+        case PinKind::Int: *static_cast<int32_t*>(member) = clampedWhole<int32_t>(event.number); break;
         case PinKind::Text:
             s->text = event.text;
             *static_cast<const char**>(member) = s->text.c_str();
@@ -499,6 +510,10 @@ const PinValue& Instance::pinValue(int32_t listingIndex) const {
     return pinAt(listingIndex) ? values_[size_t(listingIndex)] : none;
 }
 
+// `value` is a copy on purpose: callers pass pin values of instances by
+// reference, and the panel's answers to announce() may rewrite them.
+// cppcheck-suppress passedByValue ; the same copy
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void Instance::setPin(int32_t listingIndex, PinValue value, int64_t time) {
     const PinInfo* pin = pinAt(listingIndex);
     if (pin == nullptr) return;
@@ -522,7 +537,7 @@ void Instance::setPin(std::string_view name, const std::string& text, int64_t ti
     setPin(pin(name).listingIndex, PinValue{0.0, text}, time);
 }
 
-void Instance::panelWrote(int32_t listingIndex, PinValue value) {
+void Instance::panelWrote(int32_t listingIndex, const PinValue& value) {
     const PinInfo* pin = pinAt(listingIndex);
     if (pin == nullptr || values_[size_t(listingIndex)] == value) return;
     values_[size_t(listingIndex)] = value;

@@ -244,6 +244,20 @@ TEST(BpmClock, UnusableTempoKeepsTheLastUsableSchedule) {
     }
 }
 
+// The host stores a setting beyond what the whole-number member holds as its nearest
+// value (NaN as 0), so the clock sees 64 for 1e12 and 1 for -1e12 or NaN.
+TEST(BpmClock, PulseDivideSettingsBeyondTheMembersRangeActAsTheNearestValue) {
+    auto edgesFor = [](double divide) {
+        Instance m(load("bpm_clock"), InstanceOptions{.blockSize = 1024});
+        m.timeInfo().tempo = 120.0;
+        m.setValue(kPulseDivide, divide);
+        return run(m, 20000).changes(kPulseOut);
+    };
+    EXPECT_EQ(edgesFor(1e12), edgesFor(64.0));
+    EXPECT_EQ(edgesFor(-1e12), edgesFor(1.0));
+    EXPECT_EQ(edgesFor(double(NAN)), edgesFor(1.0));
+}
+
 TEST(BpmClock, ExtremeTemposKeepAFiniteScheduleWithinItsBounds) {
     Instance fast(load("bpm_clock"), InstanceOptions{.blockSize = 64});
     fast.timeInfo().tempo = 1e300;
