@@ -77,9 +77,9 @@ public:
 
 private:
     struct Row {
-        int64_t time;
-        size_t probe;
-        PinStatus status;
+        int64_t time = 0;
+        size_t probe = 0;
+        PinStatus status{};
         std::string value;
     };
 

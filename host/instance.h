@@ -134,7 +134,7 @@ public:
     void restorePin(int32_t listingIndex, PinValue value);
     PanelHalf* panel() { return panel_ && panel_->isMade() ? panel_.get() : nullptr; }
     // What the panel half does through the host.
-    void panelWrote(int32_t listingIndex, PinValue value);
+    void panelWrote(int32_t listingIndex, const PinValue& value);
     void panelSentData(const uint8_t* bytes, int32_t count);
 
     // Output values as the module left them in its members.

@@ -5,7 +5,9 @@
 
 #include "host/commands.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     CLI::App app{"Headless host for plug-in module libraries"};
     app.require_subcommand(1);
     int exitCode = modhost::kExitSuccess;
@@ -24,4 +26,16 @@ int main(int argc, char** argv) {
         return modhost::kExitUsage;
     }
     return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Building the command line can throw too (out of memory, say); nothing escapes main.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "modhost: " << e.what() << '\n';
+        return modhost::kExitUsage;
+    }
 }

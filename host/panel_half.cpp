@@ -111,7 +111,9 @@ intptr_t PanelHalf::answer(PanelHostOp opcode, int32_t index, int32_t value, voi
             return 0;
         }
         case PanelHostOp::SetPinValue:
-            owner_.panelWrote(index, PinValue{pin->kind == PinKind::Float ? opt : value, {}});
+            // An Int value goes through as it is: past 2^24 a float would round it.
+            owner_.panelWrote(
+                index, PinValue{pin->kind == PinKind::Float ? double(opt) : double(value), {}});
             return 0;
         case PanelHostOp::GetPinWideText:
             return wideText(index, value, static_cast<char16_t*>(ptr));

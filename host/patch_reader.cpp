@@ -119,6 +119,7 @@ PatchOutput::Type outputType(Fields& fields, const std::string& file) {
     if (extension == ".csv") return PatchOutput::Type::Csv;
     if (extension == ".mid" || extension == ".midi") return PatchOutput::Type::MidiFile;
     if (extension == ".txt" || extension == ".log") return PatchOutput::Type::MidiLog;
+    // cppcheck-suppress missingReturn ; fields.fail() below is [[noreturn]]: it throws.
     if (extension == ".png" || extension == ".svg") return PatchOutput::Type::Picture;
     fields.fail("file", "cannot tell what to write from \"" + file +
                             "\": use .wav, .csv, .mid, .txt (a MIDI log), .png or .svg");

@@ -1,6 +1,7 @@
 #include "host/rack.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace modhost {
 
@@ -45,7 +46,8 @@ Rack::~Rack() {
 Instance& Rack::add(std::shared_ptr<const PluginLibrary> library, InstanceOptions options) {
     options.sampleRate = sampleRate_;
     options.blockSize = blockSize_;
-    auto& instance = instances_.emplace_back(std::make_unique<Instance>(library, options));
+    auto& instance =
+        instances_.emplace_back(std::make_unique<Instance>(std::move(library), options));
     Instance* self = instance.get();
     self->setStatusListener([this, self](int32_t plug, PinStatus status, int64_t time) {
         carryStatus(*self, plug, status, time);

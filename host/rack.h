@@ -64,11 +64,11 @@ public:
 
 private:
     struct Wire {
-        Instance* from;
-        int32_t outputPin;
-        Instance* to;
-        int32_t inputPin;
-        PinKind kind;
+        Instance* from = nullptr;
+        int32_t outputPin = 0;
+        Instance* to = nullptr;
+        int32_t inputPin = 0;
+        PinKind kind{};
         bool feedback = false;
     };
 

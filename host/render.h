@@ -49,6 +49,8 @@ public:
     // The patch is kept by reference and must outlive the render.
     Render(const Patch& patch, RenderOptions options);
     ~Render();
+    Render(const Render&) = delete;
+    Render& operator=(const Render&) = delete;
 
     RenderStats run();
     Rack& rack() { return *rack_; }

@@ -4,6 +4,19 @@
 #include "host/render.h"
 
 namespace modhost {
+namespace {
+
+// Table cells padded with spaces to `width`, never cut: instance names and
+// plug-in paths come from the patch and can be of any length.
+std::string leftIn(const std::string& text, size_t width) {
+    return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
+}
+
+std::string rightIn(const std::string& text, size_t width) {
+    return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+}
+
+}  // namespace
 
 std::string renderSummary(const RenderStats& stats) {
     double seconds = double(stats.samples) / stats.sampleRate;
@@ -21,14 +34,12 @@ std::string renderSummary(const RenderStats& stats) {
         nameWidth = std::max(nameWidth, i.name.size());
         pluginWidth = std::max(pluginWidth, i.plugin.size());
     }
-    std::snprintf(line, sizeof line, "  %-*s  %-*s  %13s  %14s\n", int(nameWidth), "instance",
-                  int(pluginWidth), "plug-in", "process calls", "skipped asleep");
-    text += line;
+    text += "  " + leftIn("instance", nameWidth) + "  " + leftIn("plug-in", pluginWidth) +
+            "  process calls  skipped asleep\n";
     for (const auto& i : stats.instances) {
-        std::snprintf(line, sizeof line, "  %-*s  %-*s  %13lld  %14lld\n", int(nameWidth),
-                      i.name.c_str(), int(pluginWidth), i.plugin.c_str(), (long long)i.processCalls,
-                      (long long)i.skippedAsleep);
-        text += line;
+        text += "  " + leftIn(i.name, nameWidth) + "  " + leftIn(i.plugin, pluginWidth) + "  " +
+                rightIn(std::to_string(i.processCalls), 13) + "  " +
+                rightIn(std::to_string(i.skippedAsleep), 14) + "\n";
     }
     for (const auto& file : stats.files) text += "wrote " + file + "\n";
     return text;

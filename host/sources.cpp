@@ -115,7 +115,7 @@ private:
 };
 
 // Later pieces win over earlier ones that start at the same sample.
-std::vector<Piece> settled(std::vector<Piece> pieces) {
+std::vector<Piece> settled(const std::vector<Piece>& pieces) {
     std::vector<Piece> out;
     for (const Piece& p : pieces) {
         while (!out.empty() && out.back().start >= p.start) out.pop_back();
@@ -163,7 +163,7 @@ std::vector<Piece> piecesOf(const PatchSource& source) {
             break;
         default: pieces.push_back(Piece{0, source.level, 0.0}); break;
     }
-    return settled(std::move(pieces));
+    return settled(pieces);
 }
 
 std::vector<TimedStatus> statusesOf(const std::vector<Piece>& pieces) {

@@ -39,13 +39,13 @@ std::vector<Piece> piecesOf(const PatchSource& source);
 // Where a piecewise signal starts to change every sample (Streaming) or
 // takes a new constant value (OneOff).
 struct TimedStatus {
-    int64_t at;
-    PinStatus status;
+    int64_t at = 0;
+    PinStatus status{};
 };
 std::vector<TimedStatus> statusesOf(const std::vector<Piece>& pieces);
 
 struct TimedValue {
-    int64_t at;
+    int64_t at = 0;
     PinValue value;
 };
 

@@ -1,5 +1,7 @@
 #include "host/wav_file.h"
 
+#include <cmath>
+
 #include "host/plugin_library.h"
 
 #if MODHOST_HAVE_SNDFILE
@@ -36,7 +38,7 @@ WavWriter::WavWriter(const std::string& path, int32_t channels, double sampleRat
                      const std::string& format)
     : path_(path), file_(std::make_unique<File>()) {
     SF_INFO info{};
-    info.samplerate = int(sampleRate + 0.5);
+    info.samplerate = int(std::lround(sampleRate));
     info.channels = channels;
     int subtype = format == "pcm16"   ? SF_FORMAT_PCM_16
                   : format == "pcm24" ? SF_FORMAT_PCM_24

@@ -251,10 +251,17 @@ MODFRAME_EXPORT void* makeModule(int32_t index, int32_t kind, HostCallback callb
 
 }  // extern "C"
 
+namespace modframe::layout {
+// The size or offset a record must have in a build of this pointer width.
+constexpr std::size_t forWidth(std::size_t at32, std::size_t at64) {
+    return sizeof(void*) == 4 ? at32 : at64;
+}
+}  // namespace modframe::layout
+
 #define MODFRAME_LAYOUT(type, size32, size64) \
-    static_assert(sizeof(type) == (sizeof(void*) == 4 ? (size32) : (size64)), #type " size")
+    static_assert(sizeof(type) == modframe::layout::forWidth(size32, size64), #type " size")
 #define MODFRAME_OFFSET(type, field, off32, off64)                                   \
-    static_assert(offsetof(type, field) == (sizeof(void*) == 4 ? (off32) : (off64)), \
+    static_assert(offsetof(type, field) == modframe::layout::forWidth(off32, off64), \
                   #type "." #field " offset")
 
 static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "32-bit or 64-bit builds only");

@@ -12,10 +12,10 @@ enum class MakeKind : int32_t { Processing = 1, Panel = 2 };
 
 // What getModuleProperties writes for a module type.
 struct ModuleTexts {
-    const char* name;
-    const char* id;
-    const char* about;
-    InterfaceRevision revision;
+    const char* name = nullptr;
+    const char* id = nullptr;
+    const char* about = nullptr;
+    InterfaceRevision revision{};
     int32_t flags = 0;   // written only when nonzero
     int32_t flags2 = 0;  // written only when nonzero
     // Most modules write the revision even when asked for an index other than 0.

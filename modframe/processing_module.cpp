@@ -18,14 +18,14 @@ bool hasPlug(const PinProperties& pin, PlugRules rules) {
 
 }  // namespace
 
-ProcessingModule::ProcessingModule(HostCallback callback, void* hostPtr) : hostCallback_(callback) {
+ProcessingModule::ProcessingModule(HostCallback callback, void* hostPtr)
+    : hostCallback_(callback), currentRoutine_(routine<&ProcessingModule::doNothingRoutine>()) {
     record_.stamp = kLibraryStamp;
     record_.recordVersion = 1;
     record_.hostPtr = hostPtr;
     record_.object = this;
     record_.dispatcher = &dispatcherEntry;
     record_.event = &eventEntry;
-    currentRoutine_ = routine<&ProcessingModule::doNothingRoutine>();
     record_.process = currentRoutine_.entry;
 }
 

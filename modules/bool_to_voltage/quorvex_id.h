@@ -16,7 +16,7 @@ public:
     const char* text() const { return text_; }
 
 private:
-    char text_[250];
+    char text_[250]{};
 };
 
 // getModuleProperties of a Quorvex converter: revision 2190, flags 0x100, and

@@ -33,7 +33,7 @@ DurationEntries computeDurationEntries(float sampleRate) {
     return entries;
 }
 
-DurationTable::DurationTable() {
+DurationTable::DurationTable() noexcept {
     for (auto& copy : copies_)
         for (auto& e : copy.entries) e.store(1.0f, std::memory_order_relaxed);
 }
@@ -58,7 +58,7 @@ float DurationTable::interpolate(int32_t j, float f) const {
         const uint32_t before = copy.version.load(std::memory_order_acquire);
         if ((before & 1u) != 0) continue;  // refilled since we were directed to it
         // Acquire: the version is checked again only after the entries were read.
-        float result;
+        float result = 0.0f;
         if (j >= kLastDurationEntry) {
             result = copy.entries[kLastDurationEntry].load(std::memory_order_acquire);
         } else {

@@ -28,7 +28,8 @@ DurationEntries computeDurationEntries(float sampleRate);
 // never wait for a fill in progress and take no lock.
 class DurationTable {
 public:
-    DurationTable();  // every entry 1 sample until the first fill
+    DurationTable() noexcept;  // every entry 1 sample until the first fill
+    ~DurationTable() = default;
     DurationTable(const DurationTable&) = delete;
     DurationTable& operator=(const DurationTable&) = delete;
 

@@ -16,7 +16,7 @@ constexpr float kCurveOffset = std::bit_cast<float>(0x3F000347u);  // 0.50005
 }  // namespace
 
 ShapeTables computeShapeTables() {
-    ShapeTables t;
+    ShapeTables t{};
     const auto expScale = float(1.0 / (std::exp(10.0) - 1.0));
     const auto logScale = float(1.0 / std::log(11.0));
     for (int32_t i = 0; i < kShapeEntries; ++i) {

@@ -37,8 +37,10 @@ const float* shapeTable(const ShapeTables& tables, int32_t curve);
 // The table value at position x, interpolated between the two entries around
 // it. Positions outside 0 to 1000 (or not a number) read as the nearest end.
 inline float interpolateShape(const float* table, float x) {
-    if (!(x >= 0.0f)) x = 0.0f;
-    if (x > kLastPosition) x = kLastPosition;
+    if (!(x >= 0.0f)) [[unlikely]]
+        x = 0.0f;
+    if (x > kLastPosition) [[unlikely]]
+        x = kLastPosition;
     auto j = int32_t(x);
     float f = x - float(j);
     // The tiny constant keeps the difference away from denormals near zero.

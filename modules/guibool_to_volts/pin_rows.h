@@ -8,11 +8,11 @@
 namespace value_converters {
 
 struct PinRow {
-    const char* name;
-    PinDirection direction;
-    PinKind kind;
-    const char* defaultValue;
-    int32_t flags;
+    const char* name = nullptr;
+    PinDirection direction{};
+    PinKind kind{};
+    const char* defaultValue = nullptr;
+    int32_t flags = 0;
     const char* items = nullptr;  // the item list of an Enum pin
 };
 

@@ -11,6 +11,7 @@ namespace midi_bender {
 class MidiRemapper {
 public:
     explicit MidiRemapper(MidiPort& port) : engine_(rules_, port), assembler_(engine_, port) {}
+    ~MidiRemapper() = default;
     MidiRemapper(const MidiRemapper&) = delete;
     MidiRemapper& operator=(const MidiRemapper&) = delete;
 

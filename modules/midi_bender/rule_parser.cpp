@@ -73,7 +73,7 @@ char passFlagOf(const char* token) {
 
 char swapMarkerOf(const char* token) {
     if (token == nullptr || token[1] != '\0') return 0;
-    return token[0] == '<' || token[0] == '>' ? token[0] : 0;
+    return token[0] == '<' || token[0] == '>' ? token[0] : '\0';
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ struct ConverterPlugs {
 
 class SamplingConverter : public modframe::ProcessingModule {
 public:
-    SamplingConverter(HostCallback callback, void* hostPtr, ConverterPlugs plugs)
+    SamplingConverter(HostCallback callback, void* hostPtr, const ConverterPlugs& plugs)
         : ProcessingModule(callback, hostPtr), plugs_(plugs) {}
 
 protected:

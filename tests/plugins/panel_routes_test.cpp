@@ -10,7 +10,7 @@ using modhost::Instance;
 using modhost::InstanceOptions;
 using modhost::PinValue;
 
-constexpr int32_t kValueIn = 1, kLabel = 3, kEcho = 4, kShown = 5;
+constexpr int32_t kValueIn = 1, kLabel = 3, kEcho = 4, kShown = 5, kCountIn = 6, kCountOut = 7;
 
 std::shared_ptr<const modhost::PluginLibrary> probe() {
     static auto library =
@@ -66,6 +66,13 @@ TEST_F(Routes, DataMessagesTravelBothWays) {
     EXPECT_EQ(m.pinValue(kLabel).text, "hello");
     m.processBlock();
     EXPECT_EQ(m.pinValue(kShown).text, "got hello");
+}
+
+TEST_F(Routes, WholeNumbersThePanelWritesKeepEveryDigit) {
+    // 2^24 + 1: the first whole number a float cannot hold.
+    m.setPin(kCountIn, PinValue{16777217.0, {}});
+    m.processBlock();
+    EXPECT_EQ(m.pinValue(kCountOut).number, 16777217.0);
 }
 
 TEST(PanelOpen, RestoredValuesReachBothHalvesUnannounced) {

@@ -2,12 +2,14 @@
 // values and data messages between a module's processing and panel halves.
 // Pins: 0 "Value - Out" (processing output), 1 "Value - In" (panel),
 // 2 "Knob" (panel, visible to processing), 3 "Label" (panel text),
-// 4 "Echo" (panel output), 5 "Shown" (panel text).
+// 4 "Echo" (panel output), 5 "Shown" (panel text), 6 "Count - In" and
+// 7 "Count - Out" (panel whole numbers).
 //  - processing: a Knob change publishes Value = 2 * Knob and sends
 //    "knob <Knob>"; a data message "<x>" is answered with "got <x>";
 //  - panel: open(false) writes Echo 0; a change of Value - In is copied to
 //    Echo; a change of Label is sent as a data message, and so is a change
-//    of Echo, as "echo <Echo>"; a data message is shown on Shown.
+//    of Echo, as "echo <Echo>"; a data message is shown on Shown; a change
+//    of Count - In is copied to Count - Out.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -35,6 +37,8 @@ constexpr PinRow kPins[] = {
     {"Label", PinDirection::In, PinKind::Text, kPanel},
     {"Echo", PinDirection::Out, PinKind::Float, kPanel},
     {"Shown", PinDirection::In, PinKind::Text, kPanel},
+    {"Count - In", PinDirection::In, PinKind::Int, kPanel},
+    {"Count - Out", PinDirection::Out, PinKind::Int, kPanel},
 };
 
 class PanelProbe final : public modframe::ProcessingModule {
@@ -45,7 +49,7 @@ protected:
     bool getPinProperties(int32_t index, PinProperties* out) override {
         if (index < 0 || index >= int32_t(std::size(kPins))) return false;
         const PinRow& row = kPins[index];
-        void* members[] = {&value, &valueIn, &knob, &label, &echo, &shown};
+        void* members[] = {&value, &valueIn, &knob, &label, &echo, &shown, &countIn, &countOut};
         *out = PinProperties{members[index], row.direction, row.kind,  row.name,
                              nullptr,        nullptr,       row.flags, 0};
         return true;
@@ -70,6 +74,7 @@ private:
     float value = 0, valueIn = 0, knob = 0, echo = 0;
     const char* label = nullptr;
     const char* shown = nullptr;
+    int32_t countIn = 0, countOut = 0;
 };
 
 class PanelProbePanel final : public modframe::PanelModule {
@@ -85,6 +90,10 @@ protected:
         if (changed->index() == 1) setPinFloat(4, getPinFloat(1));
         if (changed->index() == 3) send(pin(3).getText());
         if (changed->index() == 4) send("echo " + std::to_string(getPinFloat(4)));
+        if (changed->index() == 6) {
+            const int32_t count = pin(6).getInt();  // pin() hands out one shared object
+            pin(7).setInt(count);
+        }
     }
 
     void receiveData(int32_t, int32_t, void* data) override {

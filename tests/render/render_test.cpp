@@ -229,5 +229,16 @@ value = 1.0
     EXPECT_NE(trace.find("\tRequestSleep"), std::string::npos);
 }
 
+TEST(RenderSummary, ALongInstanceNameKeepsItsRowWhole) {
+    modhost::RenderStats stats;
+    stats.sampleRate = 48000.0;
+    const std::string name(300, 'n');
+    stats.instances.push_back(
+        {.name = name, .plugin = "p.so", .processCalls = 12, .skippedAsleep = 3});
+    const std::string row =
+        "  " + name + "  p.so     " + std::string(11, ' ') + "12  " + std::string(13, ' ') + "3\n";
+    EXPECT_NE(modhost::renderSummary(stats).find(row), std::string::npos);
+}
+
 }  // namespace
 }  // namespace render_test
