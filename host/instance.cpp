@@ -327,10 +327,14 @@ void Instance::writeMember(int32_t plug, const PendingEvent& event) {
     if (s->pin->kind != PinKind::Audio)
         values_[size_t(s->pin->listingIndex)] = PinValue{event.number, event.text};
     switch (s->pin->kind) {
-        case PinKind::Enum: *static_cast<int16_t*>(member) = clampedWhole<int16_t>(event.number); break;
+        case PinKind::Enum:
+            *static_cast<int16_t*>(member) = clampedWhole<int16_t>(event.number);
+            break;
         case PinKind::Bool: *static_cast<uint8_t*>(member) = event.number != 0.0; break;
         case PinKind::Float: *static_cast<float*>(member) = float(event.number); break;
-        case PinKind::Int: *static_cast<int32_t*>(member) = clampedWhole<int32_t>(event.number); break;
+        case PinKind::Int:
+            *static_cast<int32_t*>(member) = clampedWhole<int32_t>(event.number);
+            break;
         case PinKind::Text:
             s->text = event.text;
             *static_cast<const char**>(member) = s->text.c_str();
