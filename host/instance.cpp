@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "host/closest_name.h"
+
 namespace modhost {
 
 namespace {
@@ -56,21 +58,6 @@ int32_t partnerOf(const PinInfo& out, const std::vector<PinInfo>& pins) {
     for (const auto& pin : pins)
         if (pin.name == in && hasFlag(pin.flags, PinFlag::PanelSide)) return pin.listingIndex;
     return -1;
-}
-
-size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 }  // namespace
