@@ -1,7 +1,9 @@
-// Counts the heap allocations of the whole process while a CountingAllocations
-// lives. malloc itself is replaced, so allocations inside the plug-ins (whose
-// C++ runtime is linked into each library) count too. The test program must
-// export its symbols (ENABLE_EXPORTS) so the plug-ins bind to this malloc.
+// Counts the heap allocations and frees of the whole process while a
+// CountingAllocations lives, through the host's allocation watch: malloc itself
+// is replaced, so allocations inside the plug-ins (whose C++ runtime is linked
+// into each library) count too. The test program links
+// modhost_allocation_watch and exports its symbols (ENABLE_EXPORTS) so the
+// plug-ins bind to that malloc.
 #pragma once
 
 namespace allocation_counter {
